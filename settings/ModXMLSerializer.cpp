@@ -678,6 +678,7 @@ void TXMLSerializer::ReadCollection(TCollection& collection, std::size_t valueSt
     // element is read once: the search goes on after its closing tag.
     const std::string& itemName = collection.ItemClass().Info->Name();
     const std::string openTag = "<" + itemName + ">";
+    ReadCollectionProperties(collection, valueStart, valueEnd);
     for (;;) {
         const std::size_t next = FindOpenTag(openTag, std::max(FSearchPos, valueStart));
         if (next == npos || next >= valueEnd) {
@@ -696,6 +697,41 @@ void TXMLSerializer::ReadCollection(TCollection& collection, std::size_t valueSt
             return;
         }
         FSearchPos = after;
+    }
+}
+
+void TXMLSerializer::ReadCollectionProperties(TCollection& collection, std::size_t valueStart, std::size_t valueEnd) {
+    // The collection's own published properties come before its items. Anything else there is passed
+    // over, as the items' search passes over it.
+    const TClassInfo& type = collection.ClassType();
+    const std::string& itemName = collection.ItemClass().Info->Name();
+    const char* const data = FBuffer.get();
+    std::size_t cursor = SkipBlanks(valueStart);
+    while (cursor < valueEnd) {
+        const auto* lt = static_cast<const char*>(std::memchr(data + cursor, '<', valueEnd - cursor));
+        if (lt == nullptr) {
+            return;
+        }
+        const auto tagStart = static_cast<std::size_t>(lt - data);
+        const auto* gt = static_cast<const char*>(std::memchr(lt + 1, '>', valueEnd - tagStart - 1));
+        if (gt == nullptr) {
+            return;
+        }
+        const auto tagEnd = static_cast<std::size_t>(gt - data);
+        const std::string tag(lt + 1, gt);
+        if (tag == itemName) {
+            return;
+        }
+        const std::string tagClose = "</" + tag + ">";
+        const std::size_t tagValueEnd = FindText(tagClose, tagEnd, valueEnd);
+        if (tagValueEnd == npos) {
+            return;
+        }
+        if (const TPropInfo* property = type.FindProperty(tag)) {
+            FSearchPos = tagStart;
+            ReadProperty(collection, *property, tagEnd + 1, tagValueEnd, valueEnd);
+        }
+        cursor = SkipBlanks(tagValueEnd + tagClose.size());
     }
 }
 

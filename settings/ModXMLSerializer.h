@@ -102,6 +102,7 @@ private:
     void WriteValue(const TPersistent& object, const TPropInfo& property, int& level);
     void WriteObject(const TPersistent& owner, const TPropInfo& property, int& level);
     void ReadCollection(TCollection& collection, std::size_t valueStart, std::size_t valueEnd);
+    void ReadCollectionProperties(TCollection& collection, std::size_t valueStart, std::size_t valueEnd);
     bool ReadUnwrappedItem(TPersistent& object, std::string_view tag, std::size_t tagStart, std::size_t elementEnd);
     bool ReadUnwrappedCollectionProperty(TPersistent& object, std::string_view tag, std::size_t tagStart,
                                          std::size_t valueStart, std::size_t valueEnd, std::size_t elementEnd);

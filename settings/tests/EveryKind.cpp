@@ -18,6 +18,12 @@ const TClassInfo& TThing::StaticClassInfo() {
     return info;
 }
 
+const TClassInfo& TThingCollection::StaticClassInfo() {
+    static const TClassInfo info = TPublished<TThingCollection>("TThingCollection", TCollection::StaticClassInfo())
+                                       .LString("Caption", &TThingCollection::Caption);
+    return info;
+}
+
 // Property tables keep one line per property.
 // clang-format off
 const TClassInfo& TEveryKind::StaticClassInfo() {
@@ -27,7 +33,7 @@ const TClassInfo& TEveryKind::StaticClassInfo() {
         .Integer("Signed", &TEveryKind::Signed)
         .Integer("Unsigned", &TEveryKind::Unsigned)
         .Integer("Percent", &TEveryKind::Percent).Range(0, 100)
-        .Char("Letter", &TEveryKind::Letter).Default('a')
+        .Char("Letter", &TEveryKind::Letter).Default('a').Stored(&TEveryKind::StoreLetters)
         .Enumeration("Color", ColorType(), &TEveryKind::Color).Default(0)
         .Boolean("Flag", &TEveryKind::Flag)
         .Float("Ratio", &TEveryKind::Ratio)
@@ -40,7 +46,7 @@ const TClassInfo& TEveryKind::StaticClassInfo() {
         .Class("Target", &TEveryKind::Target)
         .Class("Opaque", &TEveryKind::Opaque)
         .Method("OnChange", &TEveryKind::OnChange)
-        .WChar("WideLetter", &TEveryKind::WideLetter)
+        .WChar("WideLetter", &TEveryKind::WideLetter).Stored(&TEveryKind::StoreLetters)
         .LString("Text", &TEveryKind::Text)
         .WString("Wide", &TEveryKind::Wide)
         .Variant("Any", &TEveryKind::Any)
@@ -57,7 +63,7 @@ const TClassInfo& TEveryKind::StaticClassInfo() {
 // clang-format on
 
 TEveryKind::TEveryKind()
-    : Lines(std::make_unique<TStringList>()), Things(std::make_unique<TCollection>(TCollectionItemClass::Of<TThing>())),
+    : Lines(std::make_unique<TStringList>()), Things(std::make_unique<TThingCollection>()),
       Origin(std::make_unique<TPoint>()), Opaque(std::make_unique<TOpaque>()) {}
 
 void TEveryKind::Fill() {
@@ -77,6 +83,7 @@ void TEveryKind::Fill() {
     Lines->Add("with space");
     Lines->Add("say \"hi\"");
     Lines->Add("a,b");
+    Things->Caption = "two things";
     auto& first = static_cast<TThing&>(Things->Add());
     first.Name = "first";
     first.Size = 1;
@@ -87,7 +94,7 @@ void TEveryKind::Fill() {
     Origin->Y = -20;
     WideLetter = u'\x00e9';
     Text = "a<b>&c";
-    Wide = u"caf\x00e9";
+    Wide = u"wide text";
     Any = std::string("anything");
     Big = 1234567890123LL;
     Hidden = "secret";

@@ -34,6 +34,18 @@ public:
     std::int32_t Size = 0;
 };
 
+/// A collection class with a published property of its own.
+class TThingCollection : public TCollection {
+public:
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassType() const override { return StaticClassInfo(); }
+
+    TThingCollection() : TCollection(TCollectionItemClass::Of<TThing>()) {}
+    TThing& Thing(int index) const { return static_cast<TThing&>(*Items(index)); }
+
+    std::string Caption;
+};
+
 /// Something a class property may hold that is not persistent.
 class TOpaque : public TObject {};
 
@@ -67,7 +79,7 @@ public:
     std::string Code;         // short string of at most 8 bytes
     std::uint32_t Colors = 0; // set of TColor
     std::unique_ptr<TStringList> Lines;
-    std::unique_ptr<TCollection> Things;
+    std::unique_ptr<TThingCollection> Things;
     std::unique_ptr<TPoint> Origin;
     TPoint* Target = nullptr; // null unless a test sets it
     std::unique_ptr<TOpaque> Opaque;
@@ -84,6 +96,9 @@ public:
     std::string Hidden;   // never stored
     std::string Optional; // stored when StoreOptional is set
     bool StoreOptional = true;
+    /// Chars are written as their codes, which do not read back as chars: a document meant to be read
+    /// back leaves them out.
+    bool StoreLetters = true;
 
     std::int32_t GetComputed() const { return Count * 2; }
 
