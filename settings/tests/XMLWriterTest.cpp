@@ -262,3 +262,27 @@ TEST(XMLWriter, writesAtTheStreamsPositionWithoutTruncating) {
     serializer.SaveObjectToStream(settings, stream);
     EXPECT_EQ(stream.Bytes(), "prefix|<TSettings><SkinName>actThemeOffice2007</SkinName></TSettings>");
 }
+
+TEST(XMLWriter, variantTextByItsContent) {
+    struct Case {
+        TVariant value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {TVariant(), ""},
+        {TVariant(true), "True"},
+        {TVariant(std::int64_t{-12}), "-12"},
+        {TVariant(2.5), "2,5"},
+        {TVariant(std::string("a<b")), "a&lt;b"},
+    };
+    testsupport::TScopedDecimalSeparator separator(',');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        TEveryKind object;
+        object.Any = c.value;
+        TXMLSerializer serializer;
+        serializer.ReplaceReservedSymbols = true;
+        const std::string document = Write(serializer, object);
+        EXPECT_NE(document.find(std::string("<Any>") + c.text + "</Any>"), std::string::npos) << document;
+    }
+}
