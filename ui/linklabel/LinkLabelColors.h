@@ -35,7 +35,9 @@ inline constexpr TColor clDefault = 0x20000000;
 
 // System colours: the high byte 0xFF marks them, the low byte is the system's colour index.
 inline constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000u);
-inline constexpr TColor SystemColor(int index) { return static_cast<TColor>(0xFF000000u | unsigned(index)); }
+inline constexpr TColor SystemColor(int index) {
+    return static_cast<TColor>(0xFF000000u | unsigned(index));
+}
 inline constexpr TColor clScrollBar = SystemColor(0);
 inline constexpr TColor clBackground = SystemColor(1);
 inline constexpr TColor clActiveCaption = SystemColor(2);
@@ -81,7 +83,9 @@ std::optional<TColor> IdentToColor(std::string_view name);
 TColor ColorFromString(std::string_view text);
 
 /// True for a system colour (high byte 0xFF).
-inline bool IsSystemColor(TColor color) { return (static_cast<std::uint32_t>(color) & 0xFF000000u) == 0xFF000000u; }
+inline bool IsSystemColor(TColor color) {
+    return (static_cast<std::uint32_t>(color) & 0xFF000000u) == 0xFF000000u;
+}
 
 /// The red-green-blue value of a colour as 0xRRGGBB: system colours take the classic Windows defaults,
 /// clDefault is the window text colour, any other value keeps its low three bytes.

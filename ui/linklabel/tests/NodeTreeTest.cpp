@@ -1,6 +1,6 @@
+#include "ui/linklabel/NodeTree.h"
 #include "platform/SysUtils.h"
 #include "ui/linklabel/LinkLabelErrors.h"
-#include "ui/linklabel/NodeTree.h"
 #include "ui/linklabel/Parser.h"
 
 #include <gtest/gtest.h>
@@ -118,7 +118,7 @@ TEST_F(TLinkLookupTest, FindsTheLinkUnderAPointEdgesIncluded) {
         int Link; // -1: none
     };
     const std::vector<TCase> cases = {
-        {{10, 5}, -1}, {{20, 0}, 0}, {{35, 5}, 0}, {{50, 10}, 0}, {{52, 5}, -1}, {{60, 5}, 1},
+        {{10, 5}, -1}, {{20, 0}, 0},  {{35, 5}, 0},   {{50, 10}, 0}, {{52, 5}, -1}, {{60, 5}, 1},
         {{80, 10}, 1}, {{15, 15}, 1}, {{31, 15}, -1}, {{-1, 0}, -1}, {{0, 21}, -1},
     };
     for (const auto& c : cases) {
