@@ -215,7 +215,12 @@ bool THelpWindow::ShowContext(std::uint32_t context) {
 void THelpWindow::OpenLink(const QUrl& link) {
     const QUrl target = FBrowser->source().resolved(link);
     if (target.scheme() == QLatin1String(kScheme)) {
-        ShowTopic(target.path().toStdString() + (target.hasFragment() ? "#" + target.fragment().toStdString() : ""));
+        std::string topic = target.path().toStdString();
+        if (target.hasFragment()) {
+            topic += '#';
+            topic += target.fragment().toStdString();
+        }
+        ShowTopic(topic);
     } else if (target.scheme() == QLatin1String("ms-its") || target.scheme() == QLatin1String("mk")) {
         ShowTopic(target.toString().toStdString()); // "ms-its:Help.chm::/page.htm": a page of this file
     } else {
