@@ -15,8 +15,6 @@ std::string GetExeFolder() {
     return path.substr(0, path.rfind('/') + 1);
 }
 
-char PathDelimiter() {
-    return '/';
-}
+char PathDelimiter() { return '/'; }
 
 } // namespace platform

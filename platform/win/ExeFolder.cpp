@@ -21,8 +21,6 @@ std::string GetExeFolder() {
     }
 }
 
-char PathDelimiter() {
-    return '\\';
-}
+char PathDelimiter() { return '\\'; }
 
 } // namespace platform
