@@ -318,8 +318,9 @@ std::size_t ParseHexBytes(std::string_view s, std::size_t p, std::string* out) {
     return p;
 }
 
-// Wine's dump_strW: the escaped form of a string as wineserver writes it.
-void DumpUnits(std::string& out, std::u16string_view str, char escape1, char escape2) {
+// Wine's dump_strW: the escaped form of a string as wineserver writes it. String data carries its
+// terminating zero, which the closing quote implies; a name has none, and keeps a zero it ends in.
+void DumpUnits(std::string& out, std::u16string_view str, char escape1, char escape2, bool impliedZero = false) {
     static constexpr std::string_view Escapes = ".......abtnvfr.............e....";
     char buffer[16];
     for (std::size_t i = 0; i < str.size(); ++i) {
@@ -332,8 +333,8 @@ void DumpUnits(std::string& out, std::u16string_view str, char escape1, char esc
             continue;
         }
         if (c < 32) {
-            if (c == 0 && left == 1) {
-                continue; // the terminating zero is implied
+            if (c == 0 && left == 1 && impliedZero) {
+                continue;
             }
             if (Escapes[c] != '.') {
                 out += '\\';
@@ -366,7 +367,7 @@ std::string FormatData(const TValueData& value, std::size_t count, std::string_v
                 text = buffer;
             }
             text += '"';
-            DumpUnits(text, units, '"', '"');
+            DumpUnits(text, units, '"', '"', true);
             text += '"';
             return text;
         }
@@ -877,16 +878,18 @@ std::string THiveFile::WithValue(std::string_view path, std::string_view name, c
         edits.push_back({FBytes.size(), FBytes.size(), NewSection(elements, &newLine, now)});
     }
 
+    // Timestamps go first: where one ends a line that a new value follows, both edits start at the same place.
+    std::vector<TEdit> timestamps;
     for (const TSection* section : touched) {
         if (section->ModifEnd > section->ModifBegin) {
-            edits.push_back({section->ModifBegin, section->ModifEnd, SecondsText(now)});
+            timestamps.push_back({section->ModifBegin, section->ModifEnd, SecondsText(now)});
         }
         for (const auto& [begin, end] : section->TimeDigits) {
-            edits.push_back({begin, end, TimeText(now)});
+            timestamps.push_back({begin, end, TimeText(now)});
         }
     }
-
-    std::sort(edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) { return a.Begin < b.Begin; });
+    edits.insert(edits.begin(), timestamps.begin(), timestamps.end());
+    std::stable_sort(edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) { return a.Begin < b.Begin; });
     std::string result;
     std::size_t extra = 0;
     for (const TEdit& edit : edits) {

@@ -268,6 +268,8 @@ TEST(WineHive, editsOnlyTheLinesOfTheValueAndItsKeyTimestamps) {
          h + "\n[A] 1\n\"a\"=\"1\"\n\n[a]" + stamp + "\n\"b\"=\"2\"\n\"v\"=\"new\"\n"},
         {"a key header without seconds is left alone", h + "\n[A]\n\"v\"=\"old\"\n", "A", "v",
          h + "\n[A]\n\"v\"=\"new\"\n"},
+        {"an empty #time line that ends the file",
+         h + "\n[A]x1\n#time=", "A", "v", h + "\n[A]x1\n" + time + "\n\"v\"=\"new\""},
         {"the default value", h + "\n[A] 1\n", "A", "", h + "\n[A]" + stamp + "\n@=\"new\"\n"},
         {"comments and unknown lines stay", h + "; comment\n\n[A] 1\n; inside\nnonsense here\n\"v\"=\"old\"\n", "A",
          "v", h + "; comment\n\n[A]" + stamp + "\n; inside\nnonsense here\n\"v\"=\"new\"\n"},
