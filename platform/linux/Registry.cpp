@@ -13,7 +13,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <map>
-#include <optional>
+#include <memory>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,9 +74,16 @@ enum class EFileState { Present, Missing, Unreadable };
 struct TLoadedHive {
     EFileState State = EFileState::Missing;
     std::string Path; // the file, links followed
-    std::optional<THiveFile> Hive;
+    std::shared_ptr<const THiveFile> Hive;
     int Error = 0;
 };
+
+// The last file parsed. Every operation reads the file afresh; only its parsing is saved when the bytes are
+// those parsed last time, as between the opening of a key and the storing of its value.
+std::shared_ptr<const THiveFile>& ParsedLast() {
+    static std::shared_ptr<const THiveFile> hive;
+    return hive;
+}
 
 TLoadedHive LoadHive(const std::string& prefix) {
     TLoadedHive loaded;
@@ -114,7 +121,11 @@ TLoadedHive LoadHive(const std::string& prefix) {
     }
     close(fd);
     loaded.State = EFileState::Present;
-    loaded.Hive.emplace(std::move(bytes));
+    std::shared_ptr<const THiveFile>& last = ParsedLast();
+    if (!last || last->Bytes() != bytes) {
+        last = std::make_shared<const THiveFile>(std::move(bytes));
+    }
+    loaded.Hive = last;
     return loaded;
 }
 
