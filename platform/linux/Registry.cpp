@@ -251,22 +251,28 @@ public:
         if (loaded.State == EFileState::Unreadable) {
             return Fail(reg::AccessDenied, UnreadableDetail(loaded));
         }
+        const auto damaged = [&] { return !loaded.Hive->HasHeader() || !loaded.Hive->Problem().empty(); };
         TResult result;
         if (loaded.State == EFileState::Missing) {
             result = TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
-        } else if (!loaded.Hive->HasHeader() || !loaded.Hive->Problem().empty()) {
+        } else if (loaded.Hive->KeyExists(path)) {
+            // Reading tolerates lines it cannot read, as Wine does; writing refuses them, and refuses now
+            // rather than at the first value if Wine holds the prefix.
+            if (writing && damaged()) {
+                result = TResult::Failed(reg::BadDatabase, DamagedDetail(loaded));
+            } else if (writing) {
+                const wine::TServerLock lock(prefix);
+                if (!lock.Held()) {
+                    result = TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));
+                }
+            }
+        } else if (damaged()) {
             result = TResult::Failed(reg::BadDatabase, DamagedDetail(loaded));
-        } else if (!loaded.Hive->KeyExists(path)) {
+        } else {
             result = Modify(prefix, [&](const THiveFile& hive, std::string& bytes) {
                 bytes = hive.WithKey(path, wine::NowTicks());
                 return TResult{};
             });
-        } else if (writing) {
-            // Refuse now rather than at the first value, if Wine holds the prefix.
-            const wine::TServerLock lock(prefix);
-            if (!lock.Held()) {
-                result = TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));
-            }
         }
         if (!result.Ok()) {
             if (writing) {

@@ -268,8 +268,8 @@ TEST(WineHive, editsOnlyTheLinesOfTheValueAndItsKeyTimestamps) {
          h + "\n[A] 1\n\"a\"=\"1\"\n\n[a]" + stamp + "\n\"b\"=\"2\"\n\"v\"=\"new\"\n"},
         {"a key header without seconds is left alone", h + "\n[A]\n\"v\"=\"old\"\n", "A", "v",
          h + "\n[A]\n\"v\"=\"new\"\n"},
-        {"an empty #time line that ends the file",
-         h + "\n[A]x1\n#time=", "A", "v", h + "\n[A]x1\n" + time + "\n\"v\"=\"new\""},
+        {"an empty #time line that ends the file", h + "\n[A]x1\n#time=", "A", "v",
+         h + "\n[A]x1\n" + time + "\n\"v\"=\"new\""},
         {"the default value", h + "\n[A] 1\n", "A", "", h + "\n[A]" + stamp + "\n@=\"new\"\n"},
         {"comments and unknown lines stay", h + "; comment\n\n[A] 1\n; inside\nnonsense here\n\"v\"=\"old\"\n", "A",
          "v", h + "; comment\n\n[A]" + stamp + "\n; inside\nnonsense here\n\"v\"=\"new\"\n"},
@@ -385,18 +385,31 @@ TEST(WineHiveFile, oneWriteChangesOnlyTheLinesItShould) {
 }
 
 TEST(WineHiveFile, refusesToRewriteAFileItCannotReadAndLeavesItAsItWas) {
+    using namespace std::string_literals;
     const std::string h = Header();
-    for (const std::string& bytes :
-         {std::string("WINE REGISTRY Version 1\n\n[A] 1\n"), h + "\n[A] 1\n\"v\"=\"unterminated\n",
-          h + "\n[Software\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook\\\\Security] 1\n\"Level1Add\"=hex:01,\\"}) {
-        SCOPED_TRACE(bytes);
-        TPrefix prefix(bytes);
+    const std::string security = "\n[Software\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook\\\\Security] 1\n";
+    struct TCase {
+        std::string Bytes;
+        std::optional<TValueData> Read; // what reading Level1Add gives, as Wine would read it
+    };
+    const TCase cases[] = {
+        {"WINE REGISTRY Version 1\n" + security + "\"Level1Add\"=\".exe\"\n", std::nullopt},
+        {h + "\n[A] 1\n\"v\"=\"unterminated\n", std::nullopt},
+        {h + security + "\"Level1Add\"=hex:01,\\", TValueData{reg::TypeNone, ""}},
+        {h + security + "\"Level1Add\"=\".exe\"\n\n[A 1\n", TValueData{reg::TypeSz, ".exe\0"s}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Bytes);
+        TPrefix prefix(c.Bytes);
+        TKey reading(Security, reg::AccessRead, true);
+        ASSERT_EQ(reading.Status(), reg::Success);
+        EXPECT_EQ(reading.Get("Level1Add"), c.Read);
         TKey created("A\\New", reg::AccessWrite, true);
         EXPECT_EQ(created.Status(), reg::BadDatabase);
         EXPECT_NE(created.Detail().find("cannot be understood"), std::string::npos) << created.Detail();
         TKey existing(Security, reg::AccessWrite, true);
         EXPECT_NE(existing.Status(), reg::Success);
-        EXPECT_EQ(prefix.Bytes(), bytes);
+        EXPECT_EQ(prefix.Bytes(), c.Bytes);
         EXPECT_EQ(prefix.Files(), std::vector<std::string>{"user.reg"});
     }
 }
