@@ -3,7 +3,8 @@
 #include "platform/Processes.h"
 #include "platform/Registry.h"
 
-#include <cstring>
+#include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 namespace {
