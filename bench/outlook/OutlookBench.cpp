@@ -51,19 +51,24 @@ const std::string& UserReg() {
 }
 
 // A Wine prefix holding the generated user.reg, in use through WINEPREFIX for the life of the program.
-const fs::path& Prefix() {
-    static const fs::path prefix = [] {
+struct TBenchPrefix {
+    fs::path Folder;
+
+    TBenchPrefix() {
         std::string pattern = (fs::temp_directory_path() / "vellicor-bench-XXXXXX").string();
-        const fs::path folder = mkdtemp(pattern.data());
-        std::ofstream(folder / "user.reg", std::ios::binary) << UserReg();
-        setenv("WINEPREFIX", folder.c_str(), 1);
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(Prefix(), ec);
-        });
-        return folder;
-    }();
-    return prefix;
+        Folder = mkdtemp(pattern.data());
+        std::ofstream(Folder / "user.reg", std::ios::binary) << UserReg();
+        setenv("WINEPREFIX", Folder.c_str(), 1);
+    }
+    ~TBenchPrefix() {
+        std::error_code ec;
+        fs::remove_all(Folder, ec);
+    }
+};
+
+const fs::path& Prefix() {
+    static const TBenchPrefix prefix;
+    return prefix.Folder;
 }
 
 void ParseUserReg(benchmark::State& state) {
