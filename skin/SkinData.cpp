@@ -162,9 +162,11 @@ void TSkinData::Restyle(QWidget* window) const {
     if (!FTheme) {
         return;
     }
+    // The sheet first: repolishing gives widgets back the palette they had when first polished,
+    // so the theme's palette must come after it.
+    window->setStyleSheet(FStyleSheet);
     window->setPalette(FTheme->Palette());
     window->setFont(FTheme->DefaultFont());
-    window->setStyleSheet(FStyleSheet);
 }
 
 void TSkinData::RestyleAll() {

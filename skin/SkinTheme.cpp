@@ -99,7 +99,8 @@ std::optional<QColor> ParseSkinColor(const QString& text) {
     if (!ok) {
         return std::nullopt;
     }
-    return value.size() == 7 ? QColor::fromRgb(rgb | 0xFF000000u) : QColor::fromRgba(rgb);
+    // "#rrggbbaa": the alpha comes last, as in CSS.
+    return value.size() == 7 ? QColor::fromRgb(rgb | 0xFF000000u) : QColor::fromRgba((rgb >> 8) | (rgb << 24));
 }
 
 std::optional<QFont> ParseSkinFont(const QString& text) {

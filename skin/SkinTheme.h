@@ -108,7 +108,7 @@ private:
     std::vector<const TSkinObject*> FOrder;
 };
 
-/// Parses "#rrggbb" or "#aarrggbb"; nullopt for anything else.
+/// Parses "#rrggbb" or "#rrggbbaa" (alpha last, as in CSS); nullopt for anything else.
 std::optional<QColor> ParseSkinColor(const QString& text);
 /// Parses "Family,size[,bold][,italic]" (size in points); nullopt when malformed.
 std::optional<QFont> ParseSkinFont(const QString& text);

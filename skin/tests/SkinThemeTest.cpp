@@ -211,7 +211,9 @@ TEST(DamagedTheme, failsClearlyAndLeavesTheLiveThemeAsItWas) {
     };
     const auto withIni = [&](const std::string& from, const std::string& to) {
         TSkinPackage package = Unpacked(base);
-        package.Ini.replace(package.Ini.find(from), from.size(), to);
+        const std::size_t at = package.Ini.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        package.Ini.replace(std::min(at, package.Ini.size()), from.size(), to);
         return Repacked(package);
     };
     TSkinPackage oldVersion = Unpacked(base);
@@ -237,7 +239,7 @@ TEST(DamagedTheme, failsClearlyAndLeavesTheLiveThemeAsItWas) {
          "The theme's skin object \"button\" is not of type button"},
         {"missing picture", Repacked(noPicture), "The theme package lacks the picture"},
         {"damaged picture", Repacked(badPicture), "is damaged"},
-        {"part outside its picture", withIni("Rect=0,0,32,23", "Rect=0,0,32,230"), "outside its picture"},
+        {"part outside its picture", withIni("Rect=0,0,75,23", "Rect=0,0,75,230"), "outside its picture"},
         {"malformed colour", withIni("TextColor=#15428b", "TextColor=blue"), "is not a colour"},
         {"malformed description", withIni("[button]", "[button"), "line"},
     };

@@ -247,8 +247,17 @@ QImage Shot(TSkinData& skin) {
     p.Main->show();
     p.Main->activateWindow();
     Settle();
+    // The mouse over one button: its hot state.
+    for (QPushButton* button : p.Main->findChildren<QPushButton*>()) {
+        if (button->text() == QLatin1String("Hot")) {
+            button->setAttribute(Qt::WA_UnderMouse, true);
+            button->update();
+        }
+    }
+    Settle();
     const QImage main = p.Main->grab().toImage();
     p.ThemeMenu->popup(QPoint(0, 0));
+    p.ThemeMenu->setActiveAction(p.ThemeMenu->actions().at(2));
     Settle();
     const QImage menu = p.ThemeMenu->grab().toImage();
     p.ThemeMenu->hide();

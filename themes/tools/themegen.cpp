@@ -306,6 +306,16 @@ struct TPartJob {
 // Draws state `s` of a part into `r`.
 void Draw(TPainter& k, QPainter& p, const TPartJob& job, int s, const QRectF& r) {
     const TLook& L = k.L;
+    // Brushed metal only where a picture is drawn near its own size (caption, button faces):
+    // stretched over a panel its streaks would smear into blots.
+    struct TNoNoise {
+        TPainter& K;
+        double Saved;
+        ~TNoNoise() { K.Noise = Saved; }
+    } restore{k, k.Noise};
+    if (job.Type != "button" && job.Type != "form") {
+        k.Noise = 0;
+    }
     const QString& type = job.Type;
     const QString part = job.Part.toLower();
     const double radius = k.Radius;
@@ -526,21 +536,23 @@ void Draw(TPainter& k, QPainter& p, const TPartJob& job, int s, const QRectF& r)
         k.CheckMark(p, box.adjusted(2, 2, -2, -2), s == 0 ? L.C("MenuCheck", k.Check) : k.DisabledGlyph, 1.8);
     } else if (type == "form" && part == "caption") {
         const bool active = s == 0;
-        TFill f{L.C(active ? "CaptionTop" : "CaptionInactiveTop", QColor("#c9dcf5")),
-                L.C(active ? "CaptionBottom" : "CaptionInactiveBottom", QColor("#9ebfe8")),
-                L.C(active ? "FrameBorder" : "FrameInactiveBorder", QColor("#6f93c4")),
-                L.C("CaptionInner", QColor(255, 255, 255, 110))};
-        if (!active && !L.Find("CaptionInactiveTop")) {
-            f.Top = Mix(f.Top, k.Window, 0.45);
-            f.Bottom = Mix(f.Bottom, k.Window, 0.45);
+        const QColor top = L.C("CaptionTop", QColor("#c9dcf5"));
+        const QColor bottom = L.C("CaptionBottom", QColor("#9ebfe8"));
+        const QColor border = L.C("FrameBorder", QColor("#6f93c4"));
+        TFill f{top, bottom, border, L.C("CaptionInner", QColor(255, 255, 255, 110))};
+        if (!active) {
+            // An inactive caption recedes towards the window's colour unless the theme says otherwise.
+            f.Top = L.C("CaptionInactiveTop", Mix(top, k.Window, 0.45));
+            f.Bottom = L.C("CaptionInactiveBottom", Mix(bottom, k.Window, 0.45));
+            f.Border = L.C("FrameInactiveBorder", Mix(border, k.Window, 0.4));
         }
-        if (!active && !L.Find("FrameInactiveBorder")) {
-            f.Border = Mix(f.Border, k.Window, 0.4);
-        }
-        const double saved = k.Noise;
-        k.Noise = L.R("CaptionNoise", saved);
+        const double noise = k.Noise;
+        const double gloss = k.Gloss;
+        k.Noise = L.R("CaptionNoise", noise);
+        k.Gloss = L.R("CaptionGloss", gloss);
         k.Surface(p, r.adjusted(0, 0, 0, 2), f, k.CaptionRadius, true, false, true);
-        k.Noise = saved;
+        k.Noise = noise;
+        k.Gloss = gloss;
         if (k.Stars > 0 && active) {
             k.Stars_(p, r, k.Stars);
         }
