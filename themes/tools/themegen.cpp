@@ -112,7 +112,8 @@ public:
     QPainterPath Shape(const QRectF& r, double radius, bool topOnly = false) const {
         QPainterPath path;
         if (Chamfer > 0 && radius > 0) {
-            const double c = std::min({Chamfer, r.width() / 3, r.height() / 3});
+            // Never cut deeper than the corner is round: the cut must stay inside the picture's margins.
+            const double c = std::min({Chamfer, radius, r.width() / 3, r.height() / 3});
             path.moveTo(r.left() + c, r.top());
             path.lineTo(r.right() - c, r.top());
             path.lineTo(r.right(), r.top() + c);
