@@ -2,6 +2,8 @@
 // through an in-memory resource folder.
 #include "SkinTestSupport.h"
 
+#include "GuiTestSupport.h"
+
 #include "skin/SkinPaint.h"
 #include "skin/SkinResources.h"
 #include "skin/SkinTheme.h"
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QTest>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -44,12 +47,12 @@ struct TSampleWindow {
 };
 
 // The same spot of the theme's normal button picture, stretched to the button's size as the engine does.
-QColor PictureFace(const TSkinData& skin) {
+QColor PictureFace(const TSkinData& skin, int state = 0) {
     const TSkinPart* face = skin.Theme()->Object(QStringLiteral("button"))->Part();
     QImage drawn(75, 25, QImage::Format_ARGB32_Premultiplied);
     drawn.fill(Qt::transparent);
     QPainter painter(&drawn);
-    DrawNineSlice(painter, drawn.rect(), face->State(0), face->Margins);
+    DrawNineSlice(painter, drawn.rect(), face->State(state), face->Margins);
     painter.end();
     return drawn.pixelColor(10, 12);
 }
@@ -146,16 +149,23 @@ TEST(SkinData, messageBoxMetricsComeFromTheTheme) {
     EXPECT_GT(heights.size(), 1u) << "the themes do not all share one button height";
 }
 
-TEST(SkinData, effectsOffDropsHotStates) {
+TEST(SkinData, theMouseOverAButtonShowsItsHotPictureUnlessEffectsAreOff) {
     auto stored = Stored("VistaTM.skn");
     TSkinData skin;
     skin.SetCompressedStoredSkin(stored.get());
-    EXPECT_TRUE(skin.StyleSheet().contains(QLatin1String(":hover")));
     TSampleWindow window;
     skin.RegisterWindow(&window.Window);
+    const QColor normal = window.ButtonFace();
+    const QColor hot = PictureFace(skin, 1);
+    ASSERT_FALSE(Near(normal, hot));
+    QTest::mouseMove(window.Button, QPoint(10, 12));
+    testsupport::RunUntilIdle();
+    EXPECT_TRUE(Near(window.ButtonFace(), hot)) << window.ButtonFace().name().toStdString();
+
     skin.SetEnableSkinEffects(false);
     EXPECT_FALSE(skin.StyleSheet().contains(QLatin1String(":hover")));
     EXPECT_EQ(window.Window.styleSheet(), skin.StyleSheet());
+    EXPECT_TRUE(Near(window.ButtonFace(), normal)) << "still under the mouse, drawn as normal";
 }
 
 TEST(SkinResources, everyFileIsFoundByItsPathWithItsBytes) {

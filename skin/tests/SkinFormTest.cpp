@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -207,4 +208,22 @@ TEST_F(SkinFormTest, theMenuBarIsDrawnFromMainmenubar) {
     EXPECT_EQ(form.Frame->MainMenuBar(), bar);
     EXPECT_EQ(SkinDataName(bar), QStringLiteral("mainmenubar"));
     EXPECT_EQ(TSkinForm::Of(&form.Form), form.Frame);
+}
+
+// The main window owns its live theme and slot: both go with it, in whatever order Qt deletes them.
+TEST(SkinFormOwnership, aWindowOwningItsLiveThemeIsDestroyedCleanly) {
+    auto* form = new QWidget;
+    auto* layout = new QVBoxLayout(form);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* button = new QPushButton(QStringLiteral("OK"));
+    SetSkinDataName(button, QStringLiteral("button"));
+    layout->addWidget(button);
+    auto* slot = new TCompressedStoredSkin(form);
+    slot->Assign(*Stored("Orion.skn"));
+    auto* skin = new TSkinData(form);
+    skin->SetCompressedStoredSkin(slot);
+    new TSkinForm(form, skin, TSkinFormKind::MainWindow);
+    form->show();
+    testsupport::RunUntilIdle();
+    delete form;
 }

@@ -302,7 +302,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
-    out.mkpath(QStringLiteral("."));
+    QDir().mkpath(out.absolutePath());
     QStringList wanted;
     for (int i = 2; i < argc; ++i) {
         wanted << QString::fromLocal8Bit(argv[i]);

@@ -684,7 +684,7 @@ int main(int argc, char** argv) {
         const std::string* name = ini.Find("Theme", "Name");
         TPainter kit(look, static_cast<quint32>(qHash(QString::fromStdString(name ? *name : std::string()))));
         const QDir out(QString::fromLocal8Bit(argv[2]));
-        out.mkpath(QStringLiteral("."));
+        QDir().mkpath(out.absolutePath());
         for (const TPartJob& job : Jobs(ini)) {
             QImage image(job.Rect.width(), job.Rect.height() * job.States, QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
