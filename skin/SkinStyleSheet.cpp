@@ -331,14 +331,11 @@ std::map<QString, QByteArray> SkinStateFiles(const TSkinTheme& theme) {
     QTransform quarterLeft;
     quarterLeft.rotate(-90);
     for (const TSkinObject* object : theme.Objects()) {
-        for (const QString& part :
-             {QString(), QStringLiteral("Item"), QStringLiteral("Check"), QStringLiteral("Separator"),
-              QStringLiteral("Pane"), QStringLiteral("Button"), QStringLiteral("Arrow"), QStringLiteral("Thumb"),
-              QStringLiteral("UpArrow"), QStringLiteral("DownArrow")}) {
+        if (object->Type() == TSkinObjectType::Form) {
+            continue; // TSkinForm paints the frame from the theme itself
+        }
+        for (const QString& part : TSkinTheme::PartNames(TSkinTheme::TypeName(object->Type()))) {
             const TSkinPart* found = object->Part(part);
-            if (found == nullptr) {
-                continue;
-            }
             for (int state = 0; state < found->States; ++state) {
                 const QImage image = found->State(state);
                 files[FileName(*object, part, state)] = Png(image);
