@@ -37,16 +37,18 @@ function(vellicor_add_test name)
     endif()
     target_link_libraries(${name} PRIVATE GTest::gmock GTest::gtest)
     list(APPEND ARG_ENVIRONMENT VELLICOR_TEST_DATA=${VELLICOR_TEST_HOST_DRIVE}${CMAKE_SOURCE_DIR})
+    # The property list is flattened on its way to the discovered tests: keep the variables one value.
+    string(REPLACE ";" "\\;" environment "${ARG_ENVIRONMENT}")
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}" LABELS "${name}")
+        PROPERTIES ENVIRONMENT "${environment}" LABELS "${name}")
 endfunction()
 
 # vellicor_add_wine_locale_tests(<test target> LOCALE <name> FILTER <gtest filter>)
 # Runs the filtered cases of a cross-built test once more under Wine in another locale, which gives the
 # program another ANSI code page (ja_JP: 932, double-byte). Only Wine takes the code page from the
-# environment; elsewhere this adds nothing. (One variable only: gtest_discover_tests splits a list of them.)
+# environment; elsewhere this adds nothing.
 function(vellicor_add_wine_locale_tests target)
     cmake_parse_arguments(ARG "" "LOCALE;FILTER" "" ${ARGN})
     if(NOT (WIN32 AND CMAKE_HOST_UNIX AND CMAKE_CROSSCOMPILING_EMULATOR))
