@@ -1,4 +1,5 @@
-# vellicor_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI] [ENVIRONMENT <VAR=value...>])
+# vellicor_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI] [ENVIRONMENT <VAR=value...>]
+#                   [RESOURCE_LOCK <name>])
 # One GoogleTest executable; its cases are discovered when ctest runs, so the same rule works
 # for cross-built tests that only run under an emulator.
 include(GoogleTest)
@@ -25,8 +26,23 @@ if(WIN32 AND CMAKE_HOST_UNIX)
     set(VELLICOR_TEST_HOST_DRIVE "Z:")
 endif()
 
+# vellicor_discovered_tests_properties(<list> LABEL <label> [ENVIRONMENT <VAR=value...>] [RESOURCE_LOCK <name>])
+# Gives every test that a discovery found (its TEST_LIST <list>) these properties, once ctest has read the
+# list. gtest_discover_tests's own PROPERTIES would flatten two ENVIRONMENT variables into separate
+# arguments (CMake 3.25), losing every property after the first variable.
+function(vellicor_discovered_tests_properties list)
+    cmake_parse_arguments(ARG "" "LABEL;RESOURCE_LOCK" "ENVIRONMENT" ${ARGN})
+    set(properties "LABELS [==[${ARG_LABEL}]==] ENVIRONMENT [==[${ARG_ENVIRONMENT}]==]")
+    if(ARG_RESOURCE_LOCK)
+        string(APPEND properties " RESOURCE_LOCK [==[${ARG_RESOURCE_LOCK}]==]")
+    endif()
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${list}_properties.cmake)
+    file(WRITE ${script} "if(${list})\n    set_tests_properties(\${${list}} PROPERTIES ${properties})\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+endfunction()
+
 function(vellicor_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "RESOURCE_LOCK" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE vellicor_options vellicor_test_support ${ARG_LIBS})
     if(ARG_GUI)
@@ -37,12 +53,14 @@ function(vellicor_add_test name)
     endif()
     target_link_libraries(${name} PRIVATE GTest::gmock GTest::gtest)
     list(APPEND ARG_ENVIRONMENT VELLICOR_TEST_DATA=${VELLICOR_TEST_HOST_DRIVE}${CMAKE_SOURCE_DIR})
-    # The property list is flattened on its way to the discovered tests: keep the variables one value.
-    string(REPLACE ";" "\\;" environment "${ARG_ENVIRONMENT}")
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "${environment}" LABELS "${name}")
+        TEST_LIST ${name}_TESTS)
+    vellicor_discovered_tests_properties(${name}_TESTS
+        LABEL ${name}
+        ENVIRONMENT ${ARG_ENVIRONMENT}
+        RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
 endfunction()
 
 # vellicor_add_wine_locale_tests(<test target> LOCALE <name> FILTER <gtest filter>)
@@ -59,7 +77,8 @@ function(vellicor_add_wine_locale_tests target)
         TEST_SUFFIX "@${ARG_LOCALE}"
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES
-            ENVIRONMENT "LC_ALL=${ARG_LOCALE}"
-            LABELS "${target}")
+        TEST_LIST ${target}_${ARG_LOCALE}_TESTS)
+    vellicor_discovered_tests_properties(${target}_${ARG_LOCALE}_TESTS
+        LABEL ${target}
+        ENVIRONMENT LC_ALL=${ARG_LOCALE} VELLICOR_TEST_DATA=${VELLICOR_TEST_HOST_DRIVE}${CMAKE_SOURCE_DIR})
 endfunction()

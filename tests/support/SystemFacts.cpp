@@ -44,13 +44,16 @@ unsigned AnsiCodePage() {
     return GetACP();
 }
 
-bool RunningAsRoot() {
-    return false;
-}
-
 bool RunningUnderWine() {
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+bool RunningAsRoot() {
+    // Wine keeps a read-only file from no one whom the Linux kernel lets write it: its user is the Linux one.
+    char name[256] = {};
+    DWORD size = sizeof name;
+    return RunningUnderWine() && GetUserNameA(name, &size) && std::string(name) == "root";
 }
 
 #else

@@ -26,8 +26,8 @@ TSystemError AccessDeniedError();
 /// program takes UTF-8 (65001) for it.
 unsigned AnsiCodePage();
 
-/// Whether the tests run with the rights to ignore file permissions (root on Linux; never on Windows,
-/// where a read-only file stops everyone).
+/// Whether the tests run with the rights to ignore file permissions: root on Linux, and so under Wine
+/// started by root; never on Windows itself, where a read-only file stops everyone.
 bool RunningAsRoot();
 
 /// Whether a Windows test program runs under Wine, whose prefix the test run made for itself: only

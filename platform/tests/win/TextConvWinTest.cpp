@@ -1,4 +1,5 @@
 // Text conversions through the Windows locale functions: the user's number format and the ANSI code page.
+#include "ScopedUserLocaleInfo.h"
 #include "SystemFacts.h"
 #include "platform/TextConv.h"
 
@@ -9,33 +10,6 @@
 #include <string>
 
 namespace {
-
-// Changes one of the user's locale settings for the life of the object. It is the whole account's
-// setting, so only the throwaway Wine prefix of a test run may be changed.
-class TScopedUserLocaleInfo {
-public:
-    TScopedUserLocaleInfo(LCTYPE type, const char* value) : FType(type) {
-        char old[80] = {};
-        FHadOld = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, old, sizeof old) > 0;
-        FOld = old;
-        FSet = SetLocaleInfoA(LOCALE_USER_DEFAULT, type, value) != FALSE;
-    }
-    ~TScopedUserLocaleInfo() {
-        if (FSet && FHadOld) {
-            SetLocaleInfoA(LOCALE_USER_DEFAULT, FType, FOld.c_str());
-        }
-    }
-    TScopedUserLocaleInfo(const TScopedUserLocaleInfo&) = delete;
-    TScopedUserLocaleInfo& operator=(const TScopedUserLocaleInfo&) = delete;
-
-    bool Set() const { return FSet; }
-
-private:
-    LCTYPE FType;
-    std::string FOld;
-    bool FHadOld = false;
-    bool FSet = false;
-};
 
 // What the user's number format puts between the 1 and the 5 of 1.5.
 std::string SeparatorOfTheUsersNumberFormat() {
@@ -61,14 +35,14 @@ TEST(TextConvWin, userDecimalSeparatorFollowsTheUsersSettingAtOnce) {
         GTEST_SKIP() << "changes the account's number format: only in the Wine prefix of a test run";
     }
     {
-        TScopedUserLocaleInfo comma(LOCALE_SDECIMAL, ",");
+        testsupport::TScopedUserLocaleInfo comma(LOCALE_SDECIMAL, ",");
         ASSERT_TRUE(comma.Set());
         EXPECT_EQ(platform::UserDecimalSeparator(), ',');
         EXPECT_EQ(SeparatorOfTheUsersNumberFormat(), ",");
     }
     {
         // The program writes and reads one character; a longer separator cannot be honoured.
-        TScopedUserLocaleInfo twoCharacters(LOCALE_SDECIMAL, "::");
+        testsupport::TScopedUserLocaleInfo twoCharacters(LOCALE_SDECIMAL, "::");
         ASSERT_TRUE(twoCharacters.Set());
         EXPECT_EQ(platform::UserDecimalSeparator(), '.');
     }
