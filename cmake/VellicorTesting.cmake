@@ -27,8 +27,10 @@ function(vellicor_add_test name)
     endif()
     target_link_libraries(${name} PRIVATE GTest::gmock GTest::gtest)
     list(APPEND ARG_ENVIRONMENT VELLICOR_TEST_DATA=${CMAKE_SOURCE_DIR})
+    # The property list is flattened on its way to the discovered tests: keep the variables one value.
+    string(REPLACE ";" "\\;" environment "${ARG_ENVIRONMENT}")
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}" LABELS "${name}")
+        PROPERTIES ENVIRONMENT "${environment}" LABELS "${name}")
 endfunction()

@@ -12,6 +12,7 @@ VELLICOR_TEST_PACKAGES=(
     "${VELLICOR_BUILD_PACKAGES[@]}"
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
+    locales
 )
 # Windows cross-build and Wine, without recommends (no 32-bit Wine, no desktop bits).
 VELLICOR_WINE_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine)

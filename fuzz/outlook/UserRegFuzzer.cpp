@@ -1,0 +1,40 @@
+// Any bytes parse as a user.reg without reading out of bounds; a file that parses stays one that parses
+// after an edit, and the edited value reads back as written.
+#include "platform/Registry.h"
+#include "platform/linux/WineHive.h"
+
+#include <cstddef>
+#include <cstdint>
+
+using platform::wine::THiveFile;
+using platform::wine::TValueData;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const THiveFile hive(std::string(reinterpret_cast<const char*>(data), size));
+    static const char* const Keys[] = {"A", "a\\B", "Software\\Test"};
+    for (const char* key : Keys) {
+        hive.KeyExists(key);
+        hive.Value(key, "v");
+        hive.Value(key, "");
+    }
+    if (!hive.HasHeader() || !hive.Problem().empty()) {
+        return 0;
+    }
+    static const TValueData Values[] = {
+        {platform::reg::TypeSz, std::string("x;\"y\" \\[]\t\xc3\xa9\xf0\x9f\x98\x80\0", 17)},
+        {platform::reg::TypeBinary, std::string(90, '\x7f')},
+        {platform::reg::TypeDword, std::string("\x01\x02\x03\x04", 4)},
+    };
+    const platform::wine::TTicks now = 133486382450000000ULL;
+    for (std::size_t i = 0; i < std::size(Keys); ++i) {
+        const THiveFile edited(hive.WithValue(Keys[i], i == 1 ? "" : "v", Values[i], now));
+        if (!edited.HasHeader() || !edited.Problem().empty() || edited.Value(Keys[i], i == 1 ? "" : "v") != Values[i]) {
+            __builtin_trap();
+        }
+        const THiveFile created(hive.WithKey(std::string(Keys[i]) + "\\New", now));
+        if (!created.Problem().empty() || !created.KeyExists(std::string(Keys[i]) + "\\New")) {
+            __builtin_trap();
+        }
+    }
+    return 0;
+}

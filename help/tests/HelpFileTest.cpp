@@ -1,0 +1,188 @@
+#include "help/viewer/ChmFile.h"
+#include "help/viewer/Sitemap.h"
+
+#include "TempDir.h"
+
+#include <chm_lib.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kHelpFile = VELLICOR_HELP_FILE;
+
+// A file inside the help file, read with chmlib alone.
+std::optional<std::string> ReadRaw(chmFile* file, const std::string& path) {
+    chmUnitInfo info{};
+    if (chm_resolve_object(file, path.c_str(), &info) != CHM_RESOLVE_SUCCESS) {
+        return std::nullopt;
+    }
+    std::string bytes(info.length, '\0');
+    if (chm_retrieve_object(file, &info, reinterpret_cast<unsigned char*>(bytes.data()), 0, LONGINT64(info.length)) !=
+        LONGINT64(info.length)) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+std::uint32_t Dword(const std::string& bytes, std::size_t at) {
+    return std::uint32_t(static_cast<unsigned char>(bytes.at(at))) |
+           std::uint32_t(static_cast<unsigned char>(bytes.at(at + 1))) << 8 |
+           std::uint32_t(static_cast<unsigned char>(bytes.at(at + 2))) << 16 |
+           std::uint32_t(static_cast<unsigned char>(bytes.at(at + 3))) << 24;
+}
+
+TEST(HelpFileTest, MapsContextOneToATopicInsideTheFileAsHtmlHelpReadsIt) {
+    chmFile* file = chm_open(kHelpFile.c_str());
+    ASSERT_NE(file, nullptr) << kHelpFile;
+    const auto ivb = ReadRaw(file, "/#IVB");
+    const auto strings = ReadRaw(file, "/#STRINGS");
+    ASSERT_TRUE(ivb && strings);
+    ASSERT_GE(ivb->size(), 12u);
+    ASSERT_EQ(Dword(*ivb, 0), ivb->size() - 4);
+    std::optional<std::string> topic;
+    for (std::size_t at = 4; at + 8 <= ivb->size(); at += 8) {
+        if (Dword(*ivb, at) == 1) {
+            topic = std::string(strings->c_str() + Dword(*ivb, at + 4));
+        }
+    }
+    ASSERT_TRUE(topic.has_value()) << "context 1 is not mapped";
+    // A path inside the file, relative to its root, as Microsoft's compiler writes it; never a path of the
+    // machine that built it.
+    EXPECT_EQ(*topic, "topics/mainwindow.htm");
+    chmUnitInfo info{};
+    EXPECT_EQ(chm_resolve_object(file, ("/" + *topic).c_str(), &info), CHM_RESOLVE_SUCCESS);
+    chm_close(file);
+}
+
+TEST(HelpFileTest, NamesItsTitleContentsIndexAndADefaultTopicThatExist) {
+    auto file = TChmFile::Open(kHelpFile);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->Title(), "Vellicor Help");
+    EXPECT_EQ(file->DefaultTopic(), "/topics/welcome.htm");
+    EXPECT_TRUE(file->Exists(file->DefaultTopic()));
+    EXPECT_EQ(file->TopicOfContext(1), "/topics/mainwindow.htm");
+    EXPECT_EQ(file->TopicOfContext(2), std::nullopt);
+    ASSERT_TRUE(file->Exists(file->ContentsFile()));
+    ASSERT_TRUE(file->Exists(file->IndexFile()));
+
+    const auto contents = ParseSitemap(*file->Read(file->ContentsFile()));
+    ASSERT_EQ(contents.size(), 4u);
+    EXPECT_EQ(contents[1].Name, "Using Vellicor");
+    EXPECT_EQ(contents[1].Children.size(), 5u);
+    std::vector<const TSitemapItem*> pending;
+    for (const auto& item : contents) {
+        pending.push_back(&item);
+    }
+    for (const auto& item : ParseSitemap(*file->Read(file->IndexFile()))) {
+        EXPECT_TRUE(file->Exists(item.Local)) << "index: " << item.Name;
+    }
+    int topics = 0;
+    while (!pending.empty()) {
+        const TSitemapItem* item = pending.back();
+        pending.pop_back();
+        EXPECT_TRUE(file->Exists(item->Local)) << "contents: " << item->Name;
+        ++topics;
+        for (const auto& child : item->Children) {
+            pending.push_back(&child);
+        }
+    }
+    EXPECT_EQ(topics, 9);
+}
+
+// Every link and picture of every page leads somewhere inside the file (or to the web).
+TEST(HelpFileTest, HasNoBrokenLinksOrPictures) {
+    auto file = TChmFile::Open(kHelpFile);
+    ASSERT_NE(file, nullptr);
+    const std::regex reference(R"re((?:href|src)="([^"]*)")re", std::regex::icase);
+    int checked = 0;
+    for (const std::string& path : file->List()) {
+        if (!path.ends_with(".htm")) {
+            continue;
+        }
+        const std::string page = *file->Read(path);
+        const std::string folder = path.substr(0, path.rfind('/') + 1);
+        for (std::sregex_iterator it(page.begin(), page.end(), reference), end; it != end; ++it) {
+            std::string target = (*it)[1].str();
+            if (target.find("://") != std::string::npos || target.rfind("mailto:", 0) == 0) {
+                continue;
+            }
+            target = target.substr(0, target.find('#'));
+            std::string resolved = folder + target;
+            // Fold "dir/../" away.
+            for (std::size_t up; (up = resolved.find("/../")) != std::string::npos;) {
+                const std::size_t start = resolved.rfind('/', up - 1);
+                resolved.erase(start, up + 3 - start);
+            }
+            EXPECT_TRUE(file->Exists(resolved)) << path << " -> " << (*it)[1].str();
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 20);
+}
+
+TEST(HelpFileTest, RefusesFilesThatAreNoHelpFiles) {
+    testsupport::TTempDir folder;
+    const std::string whole = testsupport::ReadFileBytes(kHelpFile);
+    ASSERT_FALSE(whole.empty());
+    const std::vector<std::pair<const char*, std::string>> files = {
+        {"empty", ""},
+        {"text", "This is no help file at all."},
+        {"header only", whole.substr(0, 0x60)},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        testsupport::WriteFileBytes(folder / name, bytes);
+        EXPECT_EQ(TChmFile::Open((folder / name).string()), nullptr);
+    }
+    EXPECT_EQ(TChmFile::Open((folder / "missing.chm").string()), nullptr);
+}
+
+TEST(SitemapTest, ReadsNestedEntriesTolerantly) {
+    const std::string text = R"(<HTML><BODY>
+<OBJECT type="text/site properties"><param name="ImageType" value="Folder"></OBJECT>
+<UL>
+ <LI> <OBJECT type="text/sitemap"><param name="Name" value="One &amp; only"><param name="Local" value="a.htm"></OBJECT>
+ <UL>
+   <LI><object TYPE='text/sitemap'><PARAM NAME=name VALUE=Two><param name="Local" value="b.htm"><param name="Local" value="c.htm"></object>
+ </UL>
+ <!-- <LI><OBJECT type="text/sitemap"><param name="Name" value="hidden"></OBJECT> -->
+ <LI><OBJECT type="text/sitemap"><param name="Name" value="&#51;&#x34;"><param name="Local" value="d.htm"></OBJECT>
+</UL></BODY></HTML>)";
+    const auto items = ParseSitemap(text);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].Name, "One & only");
+    EXPECT_EQ(items[0].Local, "a.htm");
+    ASSERT_EQ(items[0].Children.size(), 1u);
+    EXPECT_EQ(items[0].Children[0].Name, "Two");
+    EXPECT_EQ(items[0].Children[0].Local, "b.htm");
+    EXPECT_EQ(items[1].Name, "34");
+
+    // Unclosed and surplus lists, cut-off tags and deep nesting neither crash nor lose entries.
+    std::string deep = "<UL>";
+    for (int i = 0; i < 1000; ++i) {
+        deep += R"(<UL><LI><OBJECT type="text/sitemap"><param name="Name" value="x"></OBJECT>)";
+    }
+    deep += "</UL></UL></UL><OBJECT type=\"text/sitemap\"><param name=\"Name";
+    std::size_t count = 0;
+    std::vector<const TSitemapItem*> pending;
+    const auto deepItems = ParseSitemap(deep);
+    for (const auto& item : deepItems) {
+        pending.push_back(&item);
+    }
+    while (!pending.empty()) {
+        const TSitemapItem* item = pending.back();
+        pending.pop_back();
+        ++count;
+        for (const auto& child : item->Children) {
+            pending.push_back(&child);
+        }
+    }
+    EXPECT_EQ(count, 1000u);
+}
+
+} // namespace

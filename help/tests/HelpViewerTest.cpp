@@ -1,0 +1,103 @@
+// The program's help request, through THTMLHelpViewer and the platform's library loader, against the real
+// Linux help library and the built Help.chm beside this test program.
+#include "ui/help/HTMLHelpViewer.h"
+#include "ui/help/HtmlHelpLibrary.h"
+
+#include "GuiTestSupport.h"
+
+#include <QApplication>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<QWidget*> HelpWindows() {
+    std::vector<QWidget*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == "HelpWindow") {
+            windows.push_back(widget);
+        }
+    }
+    return windows;
+}
+
+QString ShownTopic(QWidget* window) {
+    return window->findChild<QTextBrowser*>("HelpBrowser")->source().path();
+}
+
+TEST(HelpViewerTest, OpensHelpAtTheTopicOfContextOneInOneWindowAndClosesItAtTheEnd) {
+    THtmlHelpLibrary library;
+    THTMLHelpViewer viewer(library);
+    viewer.DisplayHelpContext(kContentsHelpContext, kHelpFileName);
+    ASSERT_TRUE(library.IsLoaded()) << "libvellicor_hhctrl.so is not beside the test program";
+    testsupport::RunUntilIdle();
+
+    auto windows = HelpWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    QWidget* window = windows[0];
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->parentWidget(), nullptr); // no owner: the user may keep it open while working
+    EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));
+    EXPECT_EQ(window->windowTitle(), "Vellicor Help");
+    EXPECT_EQ(ShownTopic(window), "/topics/mainwindow.htm");
+    auto* browser = window->findChild<QTextBrowser*>("HelpBrowser");
+    EXPECT_TRUE(browser->toPlainText().contains("Installed Outlook version"));
+    // Pictures and style sheets come out of the help file as well.
+    EXPECT_FALSE(
+        browser->loadResource(QTextDocument::ImageResource, browser->source().resolved(QUrl("../images/tabs.png")))
+            .toByteArray()
+            .isEmpty());
+    EXPECT_FALSE(browser->document()->resource(QTextDocument::ImageResource, QUrl("../images/tabs.png")).isNull());
+
+    // An internal link and the contents tree lead to other pages of the file.
+    emit browser->anchorClicked(QUrl("lists.htm"));
+    EXPECT_EQ(ShownTopic(window), "/topics/lists.htm");
+    auto* contents = window->findChild<QTreeWidget*>("tvContents");
+    ASSERT_EQ(contents->topLevelItemCount(), 4);
+    EXPECT_EQ(contents->currentItem()->text(0), "Allowed and blocked file types");
+    QTreeWidgetItem* wine = contents->topLevelItem(2);
+    emit contents->itemClicked(wine, 0);
+    EXPECT_EQ(ShownTopic(window), "/topics/wine.htm");
+
+    // A second request reuses the window and moves it back to the topic of context 1.
+    viewer.DisplayHelpContext(kContentsHelpContext, kHelpFileName);
+    testsupport::RunUntilIdle();
+    windows = HelpWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0], window);
+    EXPECT_EQ(ShownTopic(window), "/topics/mainwindow.htm");
+
+    viewer.ShutDown(); // HH_CLOSE_ALL
+    EXPECT_TRUE(HelpWindows().empty());
+    library.Release();
+    EXPECT_FALSE(library.IsLoaded());
+}
+
+TEST(HelpViewerTest, ShowsWhyAHelpFileCannotBeOpened) {
+    THtmlHelpLibrary library;
+    auto* display = library.HtmlHelp(nullptr, "Missing.chm", HH_DISPLAY_TOPIC, 0);
+    ASSERT_NE(display, nullptr);
+    ASSERT_EQ(HelpWindows().size(), 1u);
+    EXPECT_TRUE(HelpWindows()[0]->findChild<QTextBrowser*>("HelpBrowser")->toPlainText().contains("cannot be opened"));
+    EXPECT_EQ(library.HtmlHelp(nullptr, "Missing.chm", HH_HELP_CONTEXT, 1), nullptr);
+    EXPECT_EQ(HelpWindows().size(), 1u);
+    library.HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    EXPECT_TRUE(HelpWindows().empty());
+    library.Release();
+}
+
+TEST(HelpViewerTest, ClosesTheHelpWindowWhenTheProgramEndsEvenIfHelpWasNeverShown) {
+    THtmlHelpLibrary library;
+    THTMLHelpViewer viewer(library);
+    viewer.ShutDown();
+    EXPECT_TRUE(library.IsLoaded());
+    EXPECT_TRUE(HelpWindows().empty());
+    library.Release();
+}
+
+} // namespace

@@ -1,0 +1,422 @@
+// The current user's hive on Linux: the user.reg of a Wine prefix, where Outlook runs under Wine or
+// CrossOver. wineserver reads that file when it starts and writes it back whole from memory, so a change
+// is written only while no wineserver runs for the prefix, under its lock, and by replacing the file at once.
+#include "platform/Registry.h"
+
+#include "platform/linux/WineHive.h"
+#include "platform/linux/WineServerLock.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <map>
+#include <memory>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+using wine::THiveFile;
+
+std::string PrefixFolder() {
+    if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
+        std::string folder(prefix);
+        while (folder.size() > 1 && folder.back() == '/') {
+            folder.pop_back();
+        }
+        return folder;
+    }
+    std::string home;
+    if (const char* value = std::getenv("HOME"); value != nullptr && *value != '\0') {
+        home = value;
+    } else if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
+        home = user->pw_dir;
+    }
+    return home + "/.wine";
+}
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// The outcome of one step; a failed one carries the status and the words for the user.
+struct TResult {
+    long Status = reg::Success;
+    std::string Detail;
+
+    static TResult Failed(long status, std::string detail) { return {status, std::move(detail)}; }
+    bool Ok() const { return Status == reg::Success; }
+};
+
+enum class EFileState { Present, Missing, Unreadable };
+
+struct TLoadedHive {
+    EFileState State = EFileState::Missing;
+    std::string Path; // the file, links followed
+    std::shared_ptr<const THiveFile> Hive;
+    int Error = 0;
+};
+
+// The last file parsed. Every operation reads the file afresh; only its parsing is saved when the bytes are
+// those parsed last time, as between the opening of a key and the storing of its value.
+std::shared_ptr<const THiveFile>& ParsedLast() {
+    static std::shared_ptr<const THiveFile> hive;
+    return hive;
+}
+
+TLoadedHive LoadHive(const std::string& prefix) {
+    TLoadedHive loaded;
+    const std::string file = prefix + "/user.reg";
+    char resolved[PATH_MAX];
+    // Replacing a linked user.reg replaces the file it points to, so that the link stays.
+    loaded.Path = realpath(file.c_str(), resolved) != nullptr ? std::string(resolved) : file;
+    const int fd = open(loaded.Path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        loaded.Error = errno;
+        loaded.State = (errno == ENOENT || errno == ENOTDIR) ? EFileState::Missing : EFileState::Unreadable;
+        return loaded;
+    }
+    std::string bytes;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && info.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t length = read(fd, buffer, sizeof buffer);
+        if (length < 0 && errno == EINTR) {
+            continue;
+        }
+        if (length < 0) {
+            loaded.Error = errno;
+            loaded.State = EFileState::Unreadable;
+            close(fd);
+            return loaded;
+        }
+        if (length == 0) {
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(length));
+    }
+    close(fd);
+    loaded.State = EFileState::Present;
+    std::shared_ptr<const THiveFile>& last = ParsedLast();
+    if (!last || last->Bytes() != bytes) {
+        last = std::make_shared<const THiveFile>(std::move(bytes));
+    }
+    loaded.Hive = last;
+    return loaded;
+}
+
+std::string UnreadableDetail(const TLoadedHive& loaded) {
+    return "Cannot read the Wine registry " + loaded.Path + ": " + ErrorText(loaded.Error) + ".";
+}
+
+std::string MissingDetail(const std::string& prefix) {
+    return "There is no Wine registry in " + prefix +
+           ": the Wine prefix does not exist, or Wine was never started in it. Set WINEPREFIX to the prefix "
+           "where Outlook is installed, then try again.";
+}
+
+std::string DamagedDetail(const TLoadedHive& loaded) {
+    return "The Wine registry " + loaded.Path + " cannot be understood (" + loaded.Hive->Problem() +
+           "), so it was left as it is. Correct that line, or start a program of the prefix so that Wine writes "
+           "the registry anew, then save again.";
+}
+
+std::string BusyDetail(const std::string& why) {
+    return why + " Close Outlook and every other program of that prefix (or run \"wineserver -k\" with WINEPREFIX "
+                 "set to it), then save again.";
+}
+
+// Writes `bytes` over `path` so that the file is either all old or all new, keeping its mode and owner.
+TResult ReplaceFile(const std::string& path, const std::string& bytes) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        return TResult::Failed(reg::WriteFault, "Cannot examine " + path + ": " + ErrorText(errno) + ".");
+    }
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    std::string temp = path + ".vellicor-XXXXXX";
+    const auto failed = [&](const std::string& what, int error) {
+        return TResult::Failed(reg::WriteFault, "Cannot " + what + ": " + ErrorText(error) + ". The Wine registry " +
+                                                    path +
+                                                    " was left as it was. Make sure its folder is writable and "
+                                                    "the disk has room, then save again.");
+    };
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return failed("create a temporary file in " + folder, errno);
+    }
+    fchmod(fd, info.st_mode & 07777);
+    if (info.st_uid != geteuid() || info.st_gid != getegid()) {
+        [[maybe_unused]] const int ignored = fchown(fd, info.st_uid, info.st_gid); // possible only for root
+    }
+    if (!WriteAll(fd, bytes) || fsync(fd) != 0) {
+        const int error = errno;
+        close(fd);
+        unlink(temp.c_str());
+        return failed("write " + temp, error);
+    }
+    if (close(fd) != 0) {
+        const int error = errno;
+        unlink(temp.c_str());
+        return failed("write " + temp, error);
+    }
+
+    if (info.st_nlink > 1) {
+        // Several names share the file: write it in place, as Wine does, so that all of them see the change.
+        // The complete temporary copy stays behind if that fails half way.
+        const int target = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (target < 0) {
+            const int error = errno;
+            unlink(temp.c_str());
+            return failed("open " + path, error);
+        }
+        if (!WriteAll(target, bytes) || ftruncate(target, static_cast<off_t>(bytes.size())) != 0 ||
+            fsync(target) != 0) {
+            const int error = errno;
+            close(target);
+            return TResult::Failed(reg::WriteFault, "Writing " + path + " failed half way: " + ErrorText(error) +
+                                                        ". The complete new registry is in " + temp +
+                                                        "; copy it over " + path + " before starting Wine.");
+        }
+        close(target);
+        unlink(temp.c_str());
+        return {};
+    }
+
+    // The file as it was before this change stays beside it, as the one backup.
+    const std::string backup = path + ".vellicor-backup";
+    const std::string backupTemp = backup + ".tmp";
+    unlink(backupTemp.c_str());
+    if (link(path.c_str(), backupTemp.c_str()) == 0 && rename(backupTemp.c_str(), backup.c_str()) != 0) {
+        unlink(backupTemp.c_str());
+    }
+    if (rename(temp.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        unlink(temp.c_str());
+        return failed("replace " + path, error);
+    }
+    if (const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        fsync(dir); // makes the rename itself durable
+        close(dir);
+    }
+    return {};
+}
+
+class TWineRegistry final : public IRegistry {
+public:
+    long OpenKey(std::string_view path, std::uint32_t access, TRegKey& key) override {
+        FDetail.clear();
+        key = 0;
+        const std::string prefix = PrefixFolder();
+        const TLoadedHive loaded = LoadHive(prefix);
+        if (loaded.State == EFileState::Unreadable) {
+            return Fail(reg::AccessDenied, UnreadableDetail(loaded));
+        }
+        if (loaded.State == EFileState::Missing || !loaded.Hive->KeyExists(path)) {
+            return reg::FileNotFound;
+        }
+        key = AddKey(prefix, path, access, false);
+        return reg::Success;
+    }
+
+    long CreateKey(std::string_view path, std::uint32_t access, TRegKey& key) override {
+        FDetail.clear();
+        key = 0;
+        const bool writing = (access & reg::AccessSetValue) != 0;
+        const std::string prefix = PrefixFolder();
+        const TLoadedHive loaded = LoadHive(prefix);
+        if (loaded.State == EFileState::Unreadable) {
+            return Fail(reg::AccessDenied, UnreadableDetail(loaded));
+        }
+        const auto damaged = [&] { return !loaded.Hive->HasHeader() || !loaded.Hive->Problem().empty(); };
+        TResult result;
+        if (loaded.State == EFileState::Missing) {
+            result = TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
+        } else if (loaded.Hive->KeyExists(path)) {
+            // Reading tolerates lines it cannot read, as Wine does; writing refuses them, and refuses now
+            // rather than at the first value if Wine holds the prefix.
+            if (writing && damaged()) {
+                result = TResult::Failed(reg::BadDatabase, DamagedDetail(loaded));
+            } else if (writing) {
+                const wine::TServerLock lock(prefix);
+                if (!lock.Held()) {
+                    result = TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));
+                }
+            }
+        } else if (damaged()) {
+            result = TResult::Failed(reg::BadDatabase, DamagedDetail(loaded));
+        } else {
+            result = Modify(prefix, [&](const THiveFile& hive, std::string& bytes) {
+                bytes = hive.WithKey(path, wine::NowTicks());
+                return TResult{};
+            });
+        }
+        if (!result.Ok()) {
+            if (writing) {
+                return Fail(result.Status, result.Detail);
+            }
+            // Reading must not fail because the key cannot be made now (Wine running, say): the key is
+            // then opened as an empty one, and its values read as missing.
+            key = AddKey(prefix, path, access, true);
+            return reg::Success;
+        }
+        key = AddKey(prefix, path, access, false);
+        return reg::Success;
+    }
+
+    long QueryValue(TRegKey key, std::string_view name, std::uint32_t* type, unsigned char* data,
+                    std::uint32_t* size) override {
+        FDetail.clear();
+        const auto found = FKeys.find(key);
+        if (found == FKeys.end()) {
+            return reg::InvalidHandle;
+        }
+        if (data != nullptr && size == nullptr) {
+            return reg::InvalidParameter;
+        }
+        if (found->second.Empty) {
+            return reg::FileNotFound;
+        }
+        const TLoadedHive loaded = LoadHive(found->second.Prefix);
+        if (loaded.State == EFileState::Unreadable) {
+            return Fail(reg::AccessDenied, UnreadableDetail(loaded));
+        }
+        if (loaded.State == EFileState::Missing) {
+            return reg::FileNotFound;
+        }
+        const auto value = loaded.Hive->Value(found->second.Path, name);
+        if (!value) {
+            return reg::FileNotFound;
+        }
+        if (type != nullptr) {
+            *type = value->Type;
+        }
+        const auto needed = static_cast<std::uint32_t>(value->Data.size());
+        if (data == nullptr) {
+            if (size != nullptr) {
+                *size = needed;
+            }
+            return reg::Success;
+        }
+        if (*size < needed) {
+            *size = needed;
+            return reg::MoreData;
+        }
+        std::memcpy(data, value->Data.data(), needed);
+        *size = needed;
+        return reg::Success;
+    }
+
+    long SetValue(TRegKey key, std::string_view name, std::uint32_t type, const unsigned char* data,
+                  std::uint32_t size) override {
+        FDetail.clear();
+        const auto found = FKeys.find(key);
+        if (found == FKeys.end()) {
+            return reg::InvalidHandle;
+        }
+        if ((found->second.Access & reg::AccessSetValue) == 0 || found->second.Empty) {
+            return reg::AccessDenied;
+        }
+        if (data == nullptr && size != 0) {
+            return reg::InvalidParameter;
+        }
+        const wine::TValueData value{type, std::string(reinterpret_cast<const char*>(data), data ? size : 0)};
+        const std::string& path = found->second.Path;
+        const TResult result = Modify(found->second.Prefix, [&](const THiveFile& hive, std::string& bytes) {
+            if (!hive.KeyExists(path)) {
+                return TResult::Failed(reg::KeyDeleted, "The key " + path + " was deleted meanwhile.");
+            }
+            bytes = hive.WithValue(path, name, value, wine::NowTicks());
+            return TResult{};
+        });
+        return result.Ok() ? reg::Success : Fail(result.Status, result.Detail);
+    }
+
+    long CloseKey(TRegKey key) override {
+        FDetail.clear();
+        return FKeys.erase(key) > 0 ? reg::Success : reg::InvalidHandle;
+    }
+
+    std::string LastFailureDetail() const override { return FDetail; }
+
+private:
+    struct TOpenKey {
+        std::string Prefix;
+        std::string Path;
+        std::uint32_t Access = 0;
+        bool Empty = false; // opened for reading although it could not be created: holds nothing
+    };
+
+    long Fail(long status, std::string detail) {
+        FDetail = std::move(detail);
+        return status;
+    }
+
+    TRegKey AddKey(const std::string& prefix, std::string_view path, std::uint32_t access, bool empty) {
+        const TRegKey key = FNextKey++;
+        FKeys[key] = TOpenKey{prefix, std::string(path), access, empty};
+        return key;
+    }
+
+    // One read-modify-write of the prefix's user.reg under the wineserver lock. `edit` gives the new bytes.
+    TResult Modify(const std::string& prefix, const std::function<TResult(const THiveFile&, std::string&)>& edit) {
+        const wine::TServerLock lock(prefix);
+        if (!lock.Held()) {
+            return TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));
+        }
+        const TLoadedHive loaded = LoadHive(prefix);
+        if (loaded.State == EFileState::Missing) {
+            return TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
+        }
+        if (loaded.State == EFileState::Unreadable) {
+            return TResult::Failed(reg::AccessDenied, UnreadableDetail(loaded));
+        }
+        if (!loaded.Hive->HasHeader() || !loaded.Hive->Problem().empty()) {
+            return TResult::Failed(reg::BadDatabase, DamagedDetail(loaded));
+        }
+        std::string bytes;
+        if (TResult result = edit(*loaded.Hive, bytes); !result.Ok()) {
+            return result;
+        }
+        if (bytes == loaded.Hive->Bytes()) {
+            return {};
+        }
+        return ReplaceFile(loaded.Path, bytes);
+    }
+
+    std::map<TRegKey, TOpenKey> FKeys;
+    TRegKey FNextKey = 1;
+    std::string FDetail;
+};
+
+} // namespace
+
+IRegistry& CurrentUserRegistry() {
+    static TWineRegistry registry;
+    return registry;
+}
+
+} // namespace platform

@@ -1,0 +1,909 @@
+#include "platform/linux/WineHive.h"
+
+#include "platform/Registry.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace platform::wine {
+
+namespace {
+
+constexpr std::string_view HeaderLine = "WINE REGISTRY Version 2";
+constexpr TTicks TicksPerSecond = 10'000'000;
+constexpr TTicks TicksFrom1601To1970 = 116'444'736'000'000'000ULL;
+constexpr std::size_t NoPosition = std::string_view::npos;
+
+// How the data of a value is written in the file.
+enum EForm { FormMalformed = 0, FormString = 1, FormHex = 2, FormDword = 3 };
+
+// The white space of C's isspace in the "C" locale, which Wine's loader skips.
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+unsigned HexValue(char c) {
+    if (IsDigit(c)) {
+        return static_cast<unsigned>(c - '0');
+    }
+    return static_cast<unsigned>((c | 0x20) - 'a' + 10);
+}
+bool IsStringType(std::uint32_t type) {
+    return type == reg::TypeSz || type == reg::TypeExpandSz || type == reg::TypeMultiSz;
+}
+
+// Decodes the well-formed UTF-8 sequence at `pos`; returns its length, or 0 when there is none.
+std::size_t DecodeUtf8(std::string_view s, std::size_t pos, char32_t& cp) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(pos);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        cp = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        cp = lead & 0x0Fu;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        cp = lead & 0x07u;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (s.size() - pos < length || byte(pos + 1) < low || byte(pos + 1) > high) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF) {
+            return 0;
+        }
+        cp = (cp << 6) | (byte(pos + i) & 0x3Fu);
+    }
+    return length;
+}
+
+void AppendUnits(std::u16string& out, char32_t cp) {
+    if (cp < 0x10000) {
+        out.push_back(static_cast<char16_t>(cp));
+    } else {
+        cp -= 0x10000;
+        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    }
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// ANSI text to UTF-16 as MultiByteToWideChar does for UTF-8: a byte that is no character becomes U+FFFD.
+std::u16string AnsiToUnits(std::string_view text) {
+    std::u16string units;
+    units.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t cp = 0;
+        const std::size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            units.push_back(u'\xFFFD');
+            ++pos;
+        } else {
+            AppendUnits(units, cp);
+            pos += length;
+        }
+    }
+    return units;
+}
+
+// UTF-16 to ANSI text; a lone surrogate becomes U+FFFD, as WideCharToMultiByte makes it.
+std::string UnitsToAnsi(std::u16string_view units) {
+    std::string text;
+    text.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t cp = units[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        AppendUtf8(text, cp);
+    }
+    return text;
+}
+
+// Upper case for matching names, as the registry compares them. Covers the scripts whose case pairs
+// sit at a fixed distance (Latin-1, Greek, Cyrillic); other characters compare as they are.
+char16_t FoldUnit(char16_t c) {
+    if (c < 0x80) {
+        return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
+    }
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+        (c >= 0x430 && c <= 0x44F)) {
+        return static_cast<char16_t>(c - 0x20);
+    }
+    if (c >= 0x450 && c <= 0x45F) {
+        return static_cast<char16_t>(c - 0x50);
+    }
+    return c;
+}
+
+std::u16string Fold(std::u16string_view text) {
+    std::u16string folded(text);
+    for (auto& c : folded) {
+        c = FoldUnit(c);
+    }
+    return folded;
+}
+
+// Wine's parse_strW: reads an escaped string up to `endChar`, feeding each UTF-16 unit to `put`.
+// Returns the position after `endChar`, or NoPosition when the line ends first.
+template <class TSink> std::size_t ParseEscaped(std::string_view s, std::size_t p, char endChar, TSink&& put) {
+    while (p < s.size() && s[p] != endChar) {
+        if (s[p] == '\\') {
+            ++p;
+            if (p >= s.size()) {
+                return NoPosition;
+            }
+            const char c = s[p];
+            const char* const letters = "abefnrtv";
+            const char16_t values[] = {7, 8, 27, 12, 10, 13, 9, 11};
+            if (const char* found = c != '\0' ? std::strchr(letters, c) : nullptr; found != nullptr) {
+                put(values[found - letters]);
+                ++p;
+                continue;
+            }
+            if (c == 'x') {
+                ++p;
+                if (p >= s.size() || !IsHexDigit(s[p])) {
+                    put(u'x');
+                    continue;
+                }
+                unsigned unit = 0;
+                for (int n = 0; n < 4 && p < s.size() && IsHexDigit(s[p]); ++n, ++p) {
+                    unit = unit * 16 + HexValue(s[p]);
+                }
+                put(static_cast<char16_t>(unit));
+                continue;
+            }
+            if (c >= '0' && c <= '7') {
+                unsigned unit = 0;
+                for (int n = 0; n < 3 && p < s.size() && s[p] >= '0' && s[p] <= '7'; ++n, ++p) {
+                    unit = unit * 8 + static_cast<unsigned>(s[p] - '0');
+                }
+                put(static_cast<char16_t>(unit));
+                continue;
+            }
+            // Any other escaped character stands for itself.
+        }
+        if (static_cast<unsigned char>(s[p]) >= 0x80) {
+            char32_t cp = 0;
+            const std::size_t length = DecodeUtf8(s, p, cp);
+            if (length == 0) {
+                ++p; // Wine drops a byte that is not UTF-8
+                continue;
+            }
+            std::u16string units;
+            AppendUnits(units, cp);
+            for (char16_t unit : units) {
+                put(unit);
+            }
+            p += length;
+            continue;
+        }
+        put(static_cast<char16_t>(s[p]));
+        ++p;
+    }
+    return p < s.size() ? p + 1 : NoPosition;
+}
+
+// Path elements, as wineserver splits a path: runs of backslashes separate, empty elements vanish.
+std::vector<std::u16string> SplitPath(std::u16string_view path) {
+    std::vector<std::u16string> elements;
+    std::size_t pos = 0;
+    while (pos < path.size()) {
+        while (pos < path.size() && path[pos] == u'\\') {
+            ++pos;
+        }
+        const std::size_t start = pos;
+        while (pos < path.size() && path[pos] != u'\\') {
+            ++pos;
+        }
+        if (pos > start) {
+            elements.emplace_back(path.substr(start, pos - start));
+        }
+    }
+    return elements;
+}
+
+std::u16string JoinPath(const std::vector<std::u16string>& elements, std::size_t count) {
+    std::u16string path;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            path.push_back(u'\\');
+        }
+        path += elements[i];
+    }
+    return path;
+}
+
+bool IsSameOrBelow(std::u16string_view folded, std::u16string_view key) {
+    if (key.empty()) {
+        return true;
+    }
+    return folded.size() >= key.size() && folded.compare(0, key.size(), key) == 0 &&
+           (folded.size() == key.size() || folded[key.size()] == u'\\');
+}
+
+struct THexNumber {
+    std::uint64_t Value = 0;
+    std::size_t End = 0; // where reading stopped; the start when there were no digits
+};
+
+// strtoul(s + p, &end, 16) as the C library reads it.
+THexNumber ParseHexNumber(std::string_view s, std::size_t p) {
+    THexNumber number{0, p};
+    std::size_t q = p;
+    while (q < s.size() && IsSpace(s[q])) {
+        ++q;
+    }
+    bool negative = false;
+    if (q < s.size() && (s[q] == '+' || s[q] == '-')) {
+        negative = s[q] == '-';
+        ++q;
+    }
+    if (q + 2 < s.size() && s[q] == '0' && (s[q + 1] | 0x20) == 'x' && IsHexDigit(s[q + 2])) {
+        q += 2;
+    }
+    if (q >= s.size() || !IsHexDigit(s[q])) {
+        return number;
+    }
+    bool overflow = false;
+    std::uint64_t value = 0;
+    for (; q < s.size() && IsHexDigit(s[q]); ++q) {
+        if (value > (UINT64_MAX >> 4)) {
+            overflow = true;
+        }
+        value = (value << 4) | HexValue(s[q]);
+    }
+    number.Value = overflow ? UINT64_MAX : (negative ? (~value + 1) : value);
+    number.End = q;
+    return number;
+}
+
+// Wine's parse_hex over one line: pairs of hex digits, each optionally followed by a comma.
+std::size_t ParseHexBytes(std::string_view s, std::size_t p, std::string* out) {
+    while (p < s.size() && IsHexDigit(s[p])) {
+        unsigned value = HexValue(s[p]);
+        if (p + 1 < s.size() && IsHexDigit(s[p + 1])) {
+            value = value * 16 + HexValue(s[p + 1]);
+        }
+        if (out != nullptr) {
+            out->push_back(static_cast<char>(value));
+        }
+        p += std::min<std::size_t>(2, s.size() - p);
+        if (p < s.size() && s[p] == ',') {
+            ++p;
+        }
+    }
+    return p;
+}
+
+// Wine's dump_strW: the escaped form of a string as wineserver writes it. String data carries its
+// terminating zero, which the closing quote implies; a name has none, and keeps a zero it ends in.
+void DumpUnits(std::string& out, std::u16string_view str, char escape1, char escape2, bool impliedZero = false) {
+    static constexpr std::string_view Escapes = ".......abtnvfr.............e....";
+    char buffer[16];
+    for (std::size_t i = 0; i < str.size(); ++i) {
+        const char16_t c = str[i];
+        const std::size_t left = str.size() - i;
+        const bool nextIsHex = left > 1 && str[i + 1] < 128 && IsHexDigit(static_cast<char>(str[i + 1]));
+        if (c > 127) {
+            std::snprintf(buffer, sizeof buffer, nextIsHex ? "\\x%04x" : "\\x%x", static_cast<unsigned>(c));
+            out += buffer;
+            continue;
+        }
+        if (c < 32) {
+            if (c == 0 && left == 1 && impliedZero) {
+                continue;
+            }
+            if (Escapes[c] != '.') {
+                out += '\\';
+                out += Escapes[c];
+            } else {
+                const bool nextIsOctal = left > 1 && str[i + 1] >= u'0' && str[i + 1] <= u'7';
+                std::snprintf(buffer, sizeof buffer, nextIsOctal ? "\\%03o" : "\\%o", static_cast<unsigned>(c));
+                out += buffer;
+            }
+            continue;
+        }
+        if (c == u'\\' || c == static_cast<char16_t>(escape1) || c == static_cast<char16_t>(escape2)) {
+            out += '\\';
+        }
+        out += static_cast<char>(c);
+    }
+}
+
+// The data part of a value line, after "=", as wineserver's dump_value writes it. `count` is the width
+// of what precedes it on the line; long hex data is wrapped the way Wine wraps it.
+std::string FormatData(const TValueData& value, std::size_t count, std::string_view eol) {
+    char buffer[32];
+    std::string bytes;
+    if (IsStringType(value.Type)) {
+        const std::u16string units = AnsiToUnits(value.Data);
+        if (!units.empty() && units.back() == 0) {
+            std::string text;
+            if (value.Type != reg::TypeSz) {
+                std::snprintf(buffer, sizeof buffer, "str(%x):", static_cast<unsigned>(value.Type));
+                text = buffer;
+            }
+            text += '"';
+            DumpUnits(text, units, '"', '"', true);
+            text += '"';
+            return text;
+        }
+        for (char16_t unit : units) {
+            bytes.push_back(static_cast<char>(unit & 0xFF));
+            bytes.push_back(static_cast<char>(unit >> 8));
+        }
+    } else if (value.Type == reg::TypeDword && value.Data.size() == 4) {
+        std::uint32_t dword = 0;
+        for (int i = 3; i >= 0; --i) {
+            dword = (dword << 8) | static_cast<unsigned char>(value.Data[static_cast<std::size_t>(i)]);
+        }
+        std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(dword));
+        return buffer;
+    } else {
+        bytes = value.Data;
+    }
+    if (value.Type == reg::TypeBinary) {
+        std::snprintf(buffer, sizeof buffer, "hex:");
+    } else {
+        std::snprintf(buffer, sizeof buffer, "hex(%x):", static_cast<unsigned>(value.Type));
+    }
+    std::string text = buffer;
+    count += text.size();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned>(static_cast<unsigned char>(bytes[i])));
+        text += buffer;
+        count += 2;
+        if (i + 1 < bytes.size()) {
+            text += ',';
+            if (++count > 76) {
+                text += '\\';
+                text += eol;
+                text += "  ";
+                count = 2;
+            }
+        }
+    }
+    return text;
+}
+
+std::string DumpPath(const std::vector<std::u16string>& elements) {
+    std::string text;
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        if (i > 0) {
+            text += "\\\\";
+        }
+        DumpUnits(text, elements[i], '[', ']');
+    }
+    return text;
+}
+
+std::string SecondsText(TTicks now) {
+    const auto seconds = static_cast<unsigned>((now - std::min(now, TicksFrom1601To1970)) / TicksPerSecond);
+    return std::to_string(seconds);
+}
+
+std::string TimeText(TTicks now) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%x%08x", static_cast<unsigned>(now >> 32),
+                  static_cast<unsigned>(now & 0xFFFFFFFFu));
+    return buffer;
+}
+
+} // namespace
+
+TTicks NowTicks() {
+    const auto since1970 =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    return TicksFrom1601To1970 + static_cast<TTicks>(since1970 / 100);
+}
+
+THiveFile::THiveFile(std::string bytes) : FBytes(std::move(bytes)) {
+    Parse();
+}
+
+std::string_view THiveFile::Content(std::size_t lineIndex) const {
+    const TLine& line = FLines[lineIndex];
+    return std::string_view(FBytes).substr(line.Begin, line.End - line.Begin);
+}
+
+std::string_view THiveFile::Eol(std::size_t lineIndex) const {
+    const TLine& line = FLines[lineIndex];
+    return std::string_view(FBytes).substr(line.EolBegin, line.EolEnd - line.EolBegin);
+}
+
+std::string_view THiveFile::DefaultEol() const {
+    // New lines follow the header's line end, so that a CRLF file stays CRLF.
+    if (!FLines.empty() && Eol(0) == "\r\n") {
+        return "\r\n";
+    }
+    return "\n";
+}
+
+void THiveFile::SetProblem(std::size_t lineIndex, const char* what) {
+    if (FProblem.empty()) {
+        FProblem = "line " + std::to_string(lineIndex + 1) + ": " + what;
+    }
+}
+
+void THiveFile::Parse() {
+    const char* const data = FBytes.data();
+    for (std::size_t pos = 0; pos < FBytes.size();) {
+        TLine line;
+        line.Begin = pos;
+        const void* newline = std::memchr(data + pos, '\n', FBytes.size() - pos);
+        if (newline != nullptr) {
+            line.EolBegin = static_cast<std::size_t>(static_cast<const char*>(newline) - data);
+            line.EolEnd = line.EolBegin + 1;
+            if (line.EolBegin > pos && data[line.EolBegin - 1] == '\r') {
+                --line.EolBegin;
+            }
+        } else {
+            line.EolBegin = line.EolEnd = FBytes.size();
+        }
+        // Wine reads lines as C strings: a zero byte ends what it sees of the line.
+        const void* zero = std::memchr(data + pos, 0, line.EolBegin - pos);
+        line.End = zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - data) : line.EolBegin;
+        FLines.push_back(line);
+        pos = line.EolEnd;
+    }
+
+    if (FLines.empty() || Content(0) != HeaderLine) {
+        FProblem = "it does not start with the line \"WINE REGISTRY Version 2\"";
+        return;
+    }
+    FHasHeader = true;
+
+    bool inKey = false; // false before the first key and after a key that could not be read
+    for (std::size_t i = 1; i < FLines.size(); ++i) {
+        const std::string_view content = Content(i);
+        std::size_t p = 0;
+        while (p < content.size() && IsSpace(content[p])) {
+            ++p;
+        }
+        if (p < content.size()) {
+            switch (content[p]) {
+            case '[':
+                ParseKeyHeader(i, p);
+                inKey = !FSections.empty() && FSections.back().HeaderLine == i;
+                break;
+            case '@':
+            case '"':
+                if (inKey) {
+                    ParseValue(i, p);
+                } else {
+                    SetProblem(i, "a value that belongs to no key");
+                }
+                break;
+            case '#':
+                if (inKey) {
+                    TSection& section = FSections.back();
+                    section.LastOptionLine = i;
+                    if (content.substr(p, 6) == "#time=") {
+                        std::size_t end = p + 6;
+                        while (end < content.size() && IsHexDigit(content[end])) {
+                            ++end;
+                        }
+                        const std::size_t begin = FLines[i].Begin;
+                        section.TimeDigits.emplace_back(begin + p + 6, begin + end);
+                    }
+                }
+                break;
+            default:
+                break; // comments, and lines Wine skips as well
+            }
+        }
+        if (inKey) {
+            FSections.back().LastLine = i;
+        }
+    }
+}
+
+void THiveFile::ParseKeyHeader(std::size_t lineIndex, std::size_t pos) {
+    const std::string_view content = Content(lineIndex);
+    std::u16string path;
+    const std::size_t end = ParseEscaped(content, pos + 1, ']', [&](char16_t unit) { path.push_back(unit); });
+    if (end == NoPosition) {
+        SetProblem(lineIndex, "a key name without its closing bracket");
+        return;
+    }
+    TSection section;
+    const auto elements = SplitPath(path);
+    section.Path = JoinPath(elements, elements.size());
+    section.FoldedPath = Fold(section.Path);
+    section.HeaderLine = section.LastOptionLine = section.LastLine = lineIndex;
+    // The seconds after the name, as sscanf(" %u") finds them.
+    std::size_t q = end;
+    while (q < content.size() && IsSpace(content[q])) {
+        ++q;
+    }
+    const std::size_t begin = q;
+    if (q < content.size() && (content[q] == '+' || content[q] == '-')) {
+        ++q;
+    }
+    std::size_t digitsEnd = q;
+    while (digitsEnd < content.size() && IsDigit(content[digitsEnd])) {
+        ++digitsEnd;
+    }
+    if (digitsEnd > q) {
+        section.ModifBegin = FLines[lineIndex].Begin + begin;
+        section.ModifEnd = FLines[lineIndex].Begin + digitsEnd;
+    }
+    FSections.push_back(std::move(section));
+}
+
+void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
+    const std::string_view content = Content(lineIndex);
+    const std::size_t lineBegin = FLines[lineIndex].Begin;
+    TValueEntry value;
+    value.Line = value.LastLine = lineIndex;
+    std::u16string name;
+    std::size_t p = pos + 1;
+    if (content[pos] == '"') {
+        p = ParseEscaped(content, pos + 1, '"', [&](char16_t unit) { name.push_back(unit); });
+        if (p == NoPosition) {
+            SetProblem(lineIndex, "a value name without its closing quote");
+            return;
+        }
+    }
+    value.NameEnd = lineBegin + p;
+    value.FoldedName = Fold(name);
+
+    const auto skipSpaces = [](std::string_view s, std::size_t q) {
+        while (q < s.size() && IsSpace(s[q])) {
+            ++q;
+        }
+        return q;
+    };
+    const auto finish = [&](EForm form) {
+        value.Form = form;
+        value.LastLine = lineIndex;
+        if (form == FormMalformed) {
+            value.Type = reg::TypeNone;
+            SetProblem(lineIndex, "a value whose data cannot be read");
+        }
+        FSections.back().Values.push_back(std::move(value));
+    };
+
+    p = skipSpaces(content, p);
+    if (p >= content.size() || content[p] != '=') {
+        return finish(FormMalformed);
+    }
+    p = skipSpaces(content, p + 1);
+    const std::string_view data = content.substr(p);
+    struct TTag {
+        std::string_view Text;
+        std::uint32_t Type;
+        EForm Form;
+    };
+    static constexpr TTag Tags[] = {
+        {"\"", reg::TypeSz, FormString},
+        {"str:\"", reg::TypeSz, FormString},
+        {"str(2):\"", reg::TypeExpandSz, FormString},
+        {"str(7):\"", reg::TypeMultiSz, FormString},
+        {"hex:", reg::TypeBinary, FormHex},
+        {"dword:", reg::TypeDword, FormDword},
+    };
+    EForm form = FormMalformed;
+    for (const TTag& tag : Tags) {
+        if (data.substr(0, tag.Text.size()) == tag.Text) {
+            value.Type = tag.Type;
+            form = tag.Form;
+            p += tag.Text.size();
+            break;
+        }
+    }
+    if (form == FormMalformed && data.substr(0, 4) == "hex(") {
+        const THexNumber type = ParseHexNumber(content, p + 4);
+        if (content.substr(type.End, 2) != "):") {
+            return finish(FormMalformed);
+        }
+        value.Type = static_cast<std::uint32_t>(type.Value);
+        form = FormHex;
+        p = type.End + 2;
+    }
+    value.DataBegin = lineBegin + p;
+    switch (form) {
+    case FormString:
+        if (ParseEscaped(content, p, '"', [](char16_t) {}) == NoPosition) {
+            return finish(FormMalformed);
+        }
+        return finish(FormString);
+    case FormDword:
+        return finish(FormDword);
+    case FormHex:
+        // Hex data goes on over the next line after a trailing backslash.
+        for (std::string_view line = content;;) {
+            p = skipSpaces(line, ParseHexBytes(line, p, nullptr));
+            if (p >= line.size()) {
+                return finish(FormHex);
+            }
+            if (line[p] != '\\' || lineIndex + 1 >= FLines.size()) {
+                return finish(FormMalformed);
+            }
+            line = Content(++lineIndex);
+            p = skipSpaces(line, 0);
+        }
+    default:
+        return finish(FormMalformed);
+    }
+}
+
+TValueData THiveFile::DecodeValue(const TValueEntry& value) const {
+    TValueData result;
+    result.Type = value.Type;
+    std::size_t lineIndex = value.Line;
+    std::string_view content = Content(lineIndex);
+    std::size_t p = value.DataBegin - FLines[lineIndex].Begin;
+    switch (value.Form) {
+    case FormString: {
+        std::u16string units;
+        ParseEscaped(content, p, '"', [&](char16_t unit) { units.push_back(unit); });
+        units.push_back(0); // Wine stores the terminating zero with the string
+        result.Data = UnitsToAnsi(units);
+        break;
+    }
+    case FormDword: {
+        const auto dword = static_cast<std::uint32_t>(ParseHexNumber(content, p).Value);
+        for (int i = 0; i < 4; ++i) {
+            result.Data.push_back(static_cast<char>((dword >> (8 * i)) & 0xFF));
+        }
+        break;
+    }
+    case FormHex: {
+        std::string bytes;
+        for (;;) {
+            p = ParseHexBytes(content, p, &bytes);
+            while (p < content.size() && IsSpace(content[p])) {
+                ++p;
+            }
+            if (p >= content.size() || lineIndex >= value.LastLine) {
+                break;
+            }
+            content = Content(++lineIndex);
+            p = 0;
+            while (p < content.size() && IsSpace(content[p])) {
+                ++p;
+            }
+        }
+        if (IsStringType(value.Type)) {
+            std::u16string units;
+            for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+                units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                                      (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+            }
+            result.Data = UnitsToAnsi(units);
+        } else {
+            result.Data = std::move(bytes);
+        }
+        break;
+    }
+    default:
+        result.Type = reg::TypeNone;
+        break;
+    }
+    return result;
+}
+
+bool THiveFile::KeyExists(std::string_view path) const {
+    if (!FHasHeader) {
+        return false;
+    }
+    const auto elements = SplitPath(AnsiToUnits(path));
+    const std::u16string key = Fold(JoinPath(elements, elements.size()));
+    return key.empty() || std::any_of(FSections.begin(), FSections.end(),
+                                      [&](const TSection& section) { return IsSameOrBelow(section.FoldedPath, key); });
+}
+
+std::optional<TValueData> THiveFile::Value(std::string_view path, std::string_view name) const {
+    const auto elements = SplitPath(AnsiToUnits(path));
+    const std::u16string key = Fold(JoinPath(elements, elements.size()));
+    const std::u16string folded = Fold(AnsiToUnits(name));
+    const TValueEntry* found = nullptr;
+    for (const TSection& section : FSections) {
+        if (section.FoldedPath != key) {
+            continue;
+        }
+        for (const TValueEntry& value : section.Values) {
+            if (value.FoldedName == folded) {
+                found = &value;
+            }
+        }
+    }
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    return DecodeValue(*found);
+}
+
+std::u16string THiveFile::SpelledPath(const std::vector<std::u16string>& elements) const {
+    // Keys that exist keep the spelling they were created with, as in Wine.
+    for (std::size_t count = elements.size(); count > 0; --count) {
+        const std::u16string key = Fold(JoinPath(elements, count));
+        for (const TSection& section : FSections) {
+            if (IsSameOrBelow(section.FoldedPath, key)) {
+                std::vector<std::u16string> spelled = SplitPath(section.Path);
+                spelled.resize(count);
+                spelled.insert(spelled.end(), elements.begin() + static_cast<std::ptrdiff_t>(count), elements.end());
+                return JoinPath(spelled, spelled.size());
+            }
+        }
+    }
+    return JoinPath(elements, elements.size());
+}
+
+std::string THiveFile::NewSection(const std::vector<std::u16string>& elements, const std::string* valueLine,
+                                  TTicks now) const {
+    const std::string_view eol = DefaultEol();
+    std::string text;
+    if (!FBytes.empty() && FBytes.back() != '\n') {
+        text += eol;
+    }
+    text += eol; // Wine puts an empty line before every key
+    text += '[';
+    text += DumpPath(SplitPath(SpelledPath(elements)));
+    text += "] ";
+    text += SecondsText(now);
+    text += eol;
+    text += "#time=";
+    text += TimeText(now);
+    text += eol;
+    if (valueLine != nullptr) {
+        text += *valueLine;
+        text += eol;
+    }
+    return text;
+}
+
+std::string THiveFile::WithKey(std::string_view path, TTicks now) const {
+    if (KeyExists(path)) {
+        return FBytes;
+    }
+    return FBytes + NewSection(SplitPath(AnsiToUnits(path)), nullptr, now);
+}
+
+std::string THiveFile::WithValue(std::string_view path, std::string_view name, const TValueData& value,
+                                 TTicks now) const {
+    const auto elements = SplitPath(AnsiToUnits(path));
+    const std::u16string key = Fold(JoinPath(elements, elements.size()));
+    const std::u16string nameUnits = AnsiToUnits(name);
+    const std::u16string folded = Fold(nameUnits);
+
+    struct TEdit {
+        std::size_t Begin;
+        std::size_t End;
+        std::string Text;
+    };
+    std::vector<TEdit> edits;
+    std::vector<const TSection*> touched;
+    const TSection* lastSection = nullptr;
+    for (const TSection& section : FSections) {
+        if (section.FoldedPath != key) {
+            continue;
+        }
+        lastSection = &section;
+        for (const TValueEntry& entry : section.Values) {
+            if (entry.FoldedName != folded) {
+                continue;
+            }
+            // The name stays exactly as written; the data after it is written anew.
+            const TLine& first = FLines[entry.Line];
+            const TLine& last = FLines[entry.LastLine];
+            std::string text = FBytes.substr(first.Begin, entry.NameEnd - first.Begin);
+            text += '=';
+            const std::string_view eol = last.EolEnd > last.EolBegin ? Eol(entry.LastLine) : DefaultEol();
+            text += FormatData(value, text.size(), eol);
+            text += Eol(entry.LastLine);
+            edits.push_back({first.Begin, last.EolEnd, std::move(text)});
+            if (touched.empty() || touched.back() != &section) {
+                touched.push_back(&section);
+            }
+        }
+    }
+
+    std::string newLine;
+    if (edits.empty()) {
+        if (nameUnits.empty()) {
+            newLine = "@=";
+        } else {
+            newLine = "\"";
+            DumpUnits(newLine, nameUnits, '"', '"');
+            newLine += "\"=";
+        }
+        newLine += FormatData(value, newLine.size(), DefaultEol());
+    }
+    if (edits.empty() && lastSection != nullptr) {
+        // A new value goes among the values of the key's last section, in name order where they are in order.
+        const auto next = std::find_if(lastSection->Values.begin(), lastSection->Values.end(),
+                                       [&](const TValueEntry& entry) { return entry.FoldedName > folded; });
+        if (next != lastSection->Values.end()) {
+            const std::string_view eol = Eol(next->Line).empty() ? DefaultEol() : Eol(next->Line);
+            edits.push_back({FLines[next->Line].Begin, FLines[next->Line].Begin, newLine + std::string(eol)});
+        } else {
+            const std::size_t after =
+                lastSection->Values.empty() ? lastSection->LastOptionLine : lastSection->Values.back().LastLine;
+            const std::size_t at = FLines[after].EolEnd;
+            if (Eol(after).empty()) {
+                edits.push_back({at, at, std::string(DefaultEol()) + newLine});
+            } else {
+                edits.push_back({at, at, newLine + std::string(Eol(after))});
+            }
+        }
+        touched.push_back(lastSection);
+    }
+    if (edits.empty()) {
+        edits.push_back({FBytes.size(), FBytes.size(), NewSection(elements, &newLine, now)});
+    }
+
+    // Timestamps go first: where one ends a line that a new value follows, both edits start at the same place.
+    std::vector<TEdit> timestamps;
+    for (const TSection* section : touched) {
+        if (section->ModifEnd > section->ModifBegin) {
+            timestamps.push_back({section->ModifBegin, section->ModifEnd, SecondsText(now)});
+        }
+        for (const auto& [begin, end] : section->TimeDigits) {
+            timestamps.push_back({begin, end, TimeText(now)});
+        }
+    }
+    edits.insert(edits.begin(), timestamps.begin(), timestamps.end());
+    std::stable_sort(edits.begin(), edits.end(), [](const TEdit& a, const TEdit& b) { return a.Begin < b.Begin; });
+    std::string result;
+    std::size_t extra = 0;
+    for (const TEdit& edit : edits) {
+        extra += edit.Text.size();
+    }
+    result.reserve(FBytes.size() + extra);
+    std::size_t pos = 0;
+    for (const TEdit& edit : edits) {
+        result.append(FBytes, pos, edit.Begin - pos);
+        result += edit.Text;
+        pos = edit.End;
+    }
+    result.append(FBytes, pos, std::string::npos);
+    return result;
+}
+
+} // namespace platform::wine

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform::wine {
+
+/// A moment as Wine keeps it for a key: 100-nanosecond ticks since 1601-01-01 (a FILETIME).
+using TTicks = std::uint64_t;
+
+/// The present moment in Wine's ticks.
+TTicks NowTicks();
+
+/// A registry value as RegQueryValueExA hands it out: data of the string types (REG_SZ, REG_EXPAND_SZ,
+/// REG_MULTI_SZ) as ANSI text (UTF-8) with the zero bytes it was stored with, any other type as its bytes.
+struct TValueData {
+    std::uint32_t Type = 0;
+    std::string Data;
+
+    bool operator==(const TValueData&) const = default;
+};
+
+/// The text of a Wine registry file (user.reg), understood line by line the way wineserver loads it, and
+/// edited so that every byte an edit is not about stays as it was: comments, unknown lines, line ends, order.
+///
+/// Key paths and value names are ANSI (UTF-8) text, path elements separated by one backslash; they match
+/// case-insensitively. A file whose first line is not Wine's header holds no keys at all, as for Wine.
+class THiveFile {
+public:
+    /// Parses the whole file. Any bytes are accepted; what cannot be understood is reported by Problem().
+    explicit THiveFile(std::string bytes);
+
+    const std::string& Bytes() const { return FBytes; }
+
+    /// Whether the file starts with Wine's header line. Without it Wine ignores the file.
+    bool HasHeader() const { return FHasHeader; }
+
+    /// Empty when every line that Wine reads as a key or a value could be read; otherwise the first line
+    /// that could not, in words ("line 12: ..."). A file with a problem must not be rewritten.
+    const std::string& Problem() const { return FProblem; }
+
+    /// Whether the key exists: it has a section, or a key below it has one. The root ("") always exists.
+    bool KeyExists(std::string_view path) const;
+
+    /// The value of a key; nothing when the key or the value does not exist. A value that appears more than
+    /// once has the data of its last occurrence; one Wine cannot read is an empty REG_NONE, as in Wine.
+    std::optional<TValueData> Value(std::string_view path, std::string_view name) const;
+
+    /// The bytes of the file with the key created: a new section at the end, in Wine's own layout. The same
+    /// bytes when the key exists already.
+    std::string WithKey(std::string_view path, TTicks now) const;
+
+    /// The bytes of the file with the value set. Every occurrence of the value gets the new data, keeping
+    /// its own spelling of the name; a new value goes into the key's last section, among its values in
+    /// name order; a key without a section gets one at the end. The key's two timestamps (the number after
+    /// the section name and its #time line) are set to `now`. Nothing else changes.
+    std::string WithValue(std::string_view path, std::string_view name, const TValueData& value, TTicks now) const;
+
+private:
+    struct TLine {
+        std::size_t Begin = 0;    // first byte
+        std::size_t End = 0;      // end of the content: before "\n" or "\r\n", and before a zero byte
+        std::size_t EolEnd = 0;   // after the line end; equals the end of the physical line
+        std::size_t EolBegin = 0; // where the line end ("\n" or "\r\n") starts; EolEnd when there is none
+    };
+    struct TValueEntry {
+        std::u16string FoldedName;
+        std::size_t Line = 0;     // first line of the value
+        std::size_t LastLine = 0; // last line (hex data may go on over several)
+        std::size_t NameEnd = 0;  // offset just after the name as written ('@' or its closing quote)
+        std::uint32_t Type = 0;
+        int Form = 0;              // how the data is written: see WineHive.cpp
+        std::size_t DataBegin = 0; // offset where the data text starts, after its type tag
+    };
+    struct TSection {
+        std::u16string Path;       // as written, without escapes, elements joined by one backslash
+        std::u16string FoldedPath; // the same, case folded, for matching
+        std::size_t HeaderLine = 0;
+        std::size_t LastOptionLine = 0;                              // the header or its last '#' line
+        std::size_t LastLine = 0;                                    // the last line before the next section
+        std::size_t ModifBegin = 0, ModifEnd = 0;                    // the seconds after the name; empty if none
+        std::vector<std::pair<std::size_t, std::size_t>> TimeDigits; // the digits of each #time line
+        std::vector<TValueEntry> Values;
+    };
+
+    void Parse();
+    void ParseKeyHeader(std::size_t lineIndex, std::size_t pos);
+    void ParseValue(std::size_t& lineIndex, std::size_t pos);
+    void SetProblem(std::size_t lineIndex, const char* what);
+    std::string_view Content(std::size_t lineIndex) const;
+    std::string_view Eol(std::size_t lineIndex) const;
+    std::string_view DefaultEol() const;
+    TValueData DecodeValue(const TValueEntry& value) const;
+    std::u16string SpelledPath(const std::vector<std::u16string>& elements) const;
+    std::string NewSection(const std::vector<std::u16string>& elements, const std::string* valueLine, TTicks now) const;
+
+    std::string FBytes;
+    std::vector<TLine> FLines;
+    std::vector<TSection> FSections;
+    bool FHasHeader = false;
+    std::string FProblem;
+};
+
+} // namespace platform::wine

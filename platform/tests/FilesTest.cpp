@@ -1,0 +1,125 @@
+#include "platform/Files.h"
+#include "TempDir.h"
+#include "platform/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+template <class Action> std::string MessageOf(Action&& action) {
+    try {
+        action();
+    } catch (const Exception& error) {
+        return error.Message();
+    }
+    return {};
+}
+
+} // namespace
+
+TEST(FileStream, openAndCreateFailuresNameTheFullPathAndTheSystemsText) {
+    testsupport::TTempDir temp;
+    fs::create_directory(temp / "folder");
+    const std::string missing = (temp / "missing.txt").string();
+    const std::string inMissingFolder = (temp / "nowhere" / "file.txt").string();
+    const std::string folder = (temp / "folder").string();
+
+    EXPECT_EQ(MessageOf([&] { TFileStream s(missing, fmOpenRead | fmShareDenyWrite); }),
+              "Cannot open file \"" + missing + "\". No such file or directory");
+    EXPECT_EQ(MessageOf([&] { TFileStream s(folder, fmOpenRead); }),
+              "Cannot open file \"" + folder + "\". Is a directory");
+    EXPECT_EQ(MessageOf([&] { TFileStream s(inMissingFolder, fmCreate); }),
+              "Cannot create file \"" + inMissingFolder + "\". No such file or directory");
+    EXPECT_THROW(TFileStream(missing, fmOpenRead), EFOpenError);
+    EXPECT_THROW(TFileStream(inMissingFolder, fmCreate), EFCreateError);
+
+    try {
+        TFileStream s(missing, fmOpenRead);
+    } catch (const EFileStreamError& error) {
+        EXPECT_EQ(error.FileName(), missing);
+        EXPECT_EQ(error.ErrorText(), "No such file or directory");
+    }
+}
+
+TEST(FileStream, relativeNamesAreReportedInFull) {
+    testsupport::TTempDir temp;
+    const fs::path old = fs::current_path();
+    fs::current_path(temp.Path());
+    const std::string message = MessageOf([] { TFileStream s("sub/../Extensions.txt", fmOpenRead); });
+    fs::current_path(old);
+    EXPECT_EQ(message, "Cannot open file \"" + (temp / "Extensions.txt").string() + "\". No such file or directory");
+}
+
+TEST(FileStream, createWritesReadsAndTruncates) {
+    testsupport::TTempDir temp;
+    const std::string name = (temp / "data.bin").string();
+    {
+        TFileStream s(name, fmCreate);
+        s.WriteBuffer(std::string_view("hello world"));
+        EXPECT_EQ(s.Size(), 11);
+        EXPECT_TRUE(s.FlushToDisk());
+    }
+    {
+        TFileStream s(name, fmOpenRead | fmShareDenyWrite);
+        char buffer[5];
+        s.SetPosition(6);
+        s.ReadBuffer(buffer, 5);
+        EXPECT_EQ(std::string(buffer, 5), "world");
+        EXPECT_THROW(s.ReadBuffer(buffer, 1), EReadError);
+        EXPECT_EQ(s.Write("x", 1), 0) << "opened for reading only";
+    }
+    {
+        TFileStream s(name, fmCreate);
+        EXPECT_EQ(s.Size(), 0);
+    }
+    EXPECT_EQ(fs::file_size(name), 0u);
+}
+
+TEST(MemoryStream, growsOnWriteAndReadsFromItsPosition) {
+    TMemoryStream s;
+    s.WriteBuffer(std::string_view("abc"));
+    s.SetPosition(1);
+    s.WriteBuffer(std::string_view("XYZ"));
+    EXPECT_EQ(s.Bytes(), "aXYZ");
+    EXPECT_EQ(s.Position(), 4);
+    s.SetPosition(2);
+    char buffer[8] = {};
+    EXPECT_EQ(s.Read(buffer, 8), 2);
+    EXPECT_EQ(std::string(buffer, 2), "YZ");
+    EXPECT_EQ(s.Seek(-1, TSeekOrigin::Beginning), -1);
+    s.SetSize(1);
+    EXPECT_EQ(s.Bytes(), "a");
+    EXPECT_EQ(s.Position(), 1);
+    EXPECT_THROW(s.ReadBuffer(buffer, 1), EReadError);
+    EXPECT_EQ(MessageOf([&] { s.ReadBuffer(buffer, 1); }), "Stream read error");
+}
+
+TEST(Files, directoriesFilesAndReplacing) {
+    testsupport::TTempDir temp;
+    const std::string dir = (temp / "one").string();
+    EXPECT_FALSE(platform::DirectoryExists(dir));
+    EXPECT_TRUE(platform::CreateDir(dir));
+    EXPECT_TRUE(platform::DirectoryExists(dir));
+    EXPECT_FALSE(platform::FileExists(dir));
+    EXPECT_FALSE(platform::CreateDir((temp / "two" / "three").string())) << "one level only";
+
+    const std::string a = (temp / "a.txt").string();
+    const std::string b = (temp / "b.txt").string();
+    testsupport::WriteFileBytes(a, "new");
+    testsupport::WriteFileBytes(b, "old");
+    EXPECT_TRUE(platform::FileExists(a));
+    EXPECT_TRUE(platform::MoveFileReplacing(a, b));
+    EXPECT_FALSE(platform::FileExists(a));
+    EXPECT_EQ(testsupport::ReadFileBytes(b), "new");
+
+    testsupport::WriteFileBytes(a, "x");
+    EXPECT_FALSE(platform::MoveFileReplacing(a, dir)) << "a folder is never replaced by a file";
+    EXPECT_TRUE(platform::DirectoryExists(dir));
+    EXPECT_TRUE(platform::RemoveFile(a));
+    EXPECT_FALSE(platform::RemoveFile(a));
+    EXPECT_EQ(platform::SysErrorMessage(ENOENT), "No such file or directory");
+}

@@ -1,0 +1,647 @@
+// The Linux stand-in for the current user's hive: a Wine prefix's user.reg, read as wineserver reads it
+// and rewritten so that nothing else in it changes, never while Wine runs, never half way.
+#include "platform/linux/WineHive.h"
+#include "platform/Registry.h"
+
+#include "ScratchHive.h"
+#include "TempDir.h"
+#include "TestData.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <regex>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using platform::wine::THiveFile;
+using platform::wine::TValueData;
+namespace reg = platform::reg;
+
+namespace {
+
+const std::string Security = "Software\\Microsoft\\Office\\16.0\\Outlook\\Security";
+// 2024-01-02 03:04:05 UTC, as Wine writes it: seconds since 1970 and ticks since 1601 in hex.
+constexpr platform::wine::TTicks Now = 133486382450000000ULL;
+const std::string NowSeconds = "1704164645";
+const std::string NowTime = "1da3d285848c080";
+
+std::string Fixture() {
+    return testsupport::ReadFileBytes(testsupport::DataFile("platform/tests/data/user.reg"));
+}
+
+std::string Header() {
+    return testsupport::EmptyUserReg();
+}
+
+std::string Printable(const std::string& bytes) {
+    std::string text;
+    for (unsigned char c : bytes) {
+        if (c == '\n') {
+            text += "\\n\n";
+        } else if (c < 32 || c >= 127) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\x%02x", c);
+            text += buffer;
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text;
+}
+
+// Handles on the current hive (the prefix in WINEPREFIX), closed by the destructor.
+class TKey {
+public:
+    TKey(std::string_view path, std::uint32_t access, bool create) {
+        FStatus = create ? platform::CurrentUserRegistry().CreateKey(path, access, FKey)
+                         : platform::CurrentUserRegistry().OpenKey(path, access, FKey);
+        FDetail = platform::CurrentUserRegistry().LastFailureDetail();
+    }
+    ~TKey() {
+        if (FStatus == reg::Success) {
+            platform::CurrentUserRegistry().CloseKey(FKey);
+        }
+    }
+    long Status() const { return FStatus; }
+    const std::string& Detail() const { return FDetail; }
+    platform::TRegKey Handle() const { return FKey; }
+
+    long Set(std::string_view name, const std::string& data, std::uint32_t type = reg::TypeSz) {
+        const long status = platform::CurrentUserRegistry().SetValue(
+            FKey, name, type, reinterpret_cast<const unsigned char*>(data.data()),
+            static_cast<std::uint32_t>(data.size()));
+        FDetail = platform::CurrentUserRegistry().LastFailureDetail();
+        return status;
+    }
+    std::optional<TValueData> Get(std::string_view name) {
+        std::uint32_t type = 0;
+        std::uint32_t size = 0;
+        auto& registry = platform::CurrentUserRegistry();
+        if (registry.QueryValue(FKey, name, &type, nullptr, &size) != reg::Success) {
+            return std::nullopt;
+        }
+        std::string data(size, '\0');
+        if (registry.QueryValue(FKey, name, &type, reinterpret_cast<unsigned char*>(data.data()), &size) !=
+            reg::Success) {
+            return std::nullopt;
+        }
+        return TValueData{type, data};
+    }
+
+private:
+    platform::TRegKey FKey = 0;
+    long FStatus = 0;
+    std::string FDetail;
+};
+
+// A Wine prefix of the test's own holding the given user.reg; WINEPREFIX points at it.
+class TPrefix {
+public:
+    explicit TPrefix(const std::string& userReg) : FEnv("WINEPREFIX", FFolder.Path().string()) {
+        testsupport::WriteFileBytes(UserReg(), userReg);
+    }
+    fs::path Folder() const { return FFolder.Path(); }
+    fs::path UserReg() const { return FFolder / "user.reg"; }
+    std::string Bytes() const { return testsupport::ReadFileBytes(UserReg()); }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(FFolder.Path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    testsupport::TTempDir FFolder;
+    testsupport::TScopedEnv FEnv;
+};
+
+} // namespace
+
+TEST(WineHive, readsEveryFormWineWrites) {
+    const THiveFile hive(Fixture());
+    ASSERT_TRUE(hive.HasHeader());
+    EXPECT_EQ(hive.Problem(), "");
+    struct TCase {
+        const char* Key;
+        const char* Name;
+        std::uint32_t Type;
+        std::string Data;
+    };
+    using namespace std::string_literals;
+    const TCase cases[] = {
+        {"Control Panel\\Desktop", "Escapes", reg::TypeSz,
+         "back\\slash \"quoted\" tab\there \xe2\x82\xac\xc3\xa9 octalA bell\a\0"s},
+        {"Control Panel\\Desktop", "Raw UTF-8", reg::TypeSz, "caf\xc3\xa9\0"s},
+        {"Control Panel\\Desktop", "Plain", reg::TypeSz, "plain str\0"s},
+        {"Control Panel\\Desktop", "Expand", reg::TypeExpandSz, "%USERPROFILE%\\x\0"s},
+        {"Control Panel\\Desktop", "Multi", reg::TypeMultiSz, "one\0two\0\0"s},
+        {"Control Panel\\Desktop", "Dword", reg::TypeDword, "\x2a\0\0\0"s},
+        {"Control Panel\\Desktop", "Binary", reg::TypeBinary, "\x01\x02\xff"s},
+        {"Control Panel\\Desktop", "Wrapped", reg::TypeBinary,
+         "\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a"s},
+        {"Control Panel\\Desktop", "Qword", 0xb, "\x01\0\0\0\0\0\0\0"s},
+        {"Control Panel\\Desktop", "Utf16", reg::TypeSz, "AB\0"s},
+        {"Control Panel\\Desktop", "NoneType", reg::TypeNone, ""s},
+        {"Control Panel\\Desktop", "", reg::TypeSz, "default\0"s},
+        {"control panel\\DESKTOP\\", "plain", reg::TypeSz, "plain str\0"s},
+        {"Software\\Microsoft\\Office\\16.0\\Outlook\\Security", "Level1Add", reg::TypeSz, ".exe;.com\0"s},
+        {"Software\\Microsoft\\Office\\16.0\\Outlook\\Security", "Level1Remove", reg::TypeSz, "\0"s},
+        {"SOFTWARE\\VELLICOR\\case", "twice", reg::TypeSz, "second\0"s},
+        {"Software\\Vellicor\\Case", "Merged", reg::TypeSz, "from the second section\0"s},
+        {"Software\\Vellicor\\Brackets[x]", "Name with \"quotes\"", reg::TypeSz, "v\0"s},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Key) + " " + c.Name);
+        const auto value = hive.Value(c.Key, c.Name);
+        ASSERT_TRUE(value.has_value());
+        EXPECT_EQ(value->Type, c.Type);
+        EXPECT_EQ(Printable(value->Data), Printable(c.Data));
+    }
+    EXPECT_FALSE(hive.Value("Control Panel\\Desktop", "Missing"));
+    EXPECT_FALSE(hive.Value("Control Panel", "Plain"));
+
+    for (const char* key : {"", "Software", "software\\microsoft", "Control Panel\\Desktop\\", "Software\\Vellicor"}) {
+        EXPECT_TRUE(hive.KeyExists(key)) << key;
+    }
+    for (const char* key : {"Software\\Micro", "Control Panel\\Desktop\\Sub", "Security"}) {
+        EXPECT_FALSE(hive.KeyExists(key)) << key;
+    }
+}
+
+TEST(WineHive, writesValuesThatReadBackTheSame) {
+    using namespace std::string_literals;
+    struct TCase {
+        const char* Name;
+        TValueData Value;
+        std::string Line; // as written after the name; empty: not checked
+        std::string ReadBack;
+    };
+    const TCase cases[] = {
+        {"text", {reg::TypeSz, ".exe;.com\0"s}, "\".exe;.com\"", ".exe;.com\0"s},
+        {"empty text", {reg::TypeSz, "\0"s}, "\"\"", "\0"s},
+        {"escapes",
+         {reg::TypeSz, "a\\b\"c\tn\n\x01"
+                       "7\x1f\0"s},
+         "\"a\\\\b\\\"c\\tn\\n\\0017\\37\"",
+         ""},
+        {"non-ASCII",
+         {reg::TypeSz, "\xc3\xa9"
+                       "a\xe2\x82\xac"
+                       "1\xf0\x9f\x98\x80\0"s},
+         "\"\\x00e9a\\x20ac1\\xd83d\\xde00\"",
+         ""},
+        {"zero inside", {reg::TypeSz, "a\0b\0"s}, "\"a\\0b\"", ""},
+        {"bytes that are no UTF-8", {reg::TypeSz, "\xff\0"s}, "\"\\xfffd\"", "\xef\xbf\xbd\0"s},
+        {"text without its zero", {reg::TypeSz, "AB"s}, "hex(1):41,00,42,00", ""},
+        {"expandable", {reg::TypeExpandSz, "%TEMP%\0"s}, "str(2):\"%TEMP%\"", ""},
+        {"multi", {reg::TypeMultiSz, "a\0b\0\0"s}, "str(7):\"a\\0b\\0\"", ""},
+        {"dword", {reg::TypeDword, "\x78\x56\x34\x12"s}, "dword:12345678", ""},
+        {"short dword", {reg::TypeDword, "\x01\x02"s}, "hex(4):01,02", ""},
+        {"binary", {reg::TypeBinary, "\x00\xff"s}, "hex:00,ff", ""},
+        {"empty binary", {reg::TypeBinary, ""s}, "hex:", ""},
+        {"long binary", {reg::TypeBinary, std::string(100, '\x5a')}, "", ""},
+        {"other type", {0x12345, "\x01"s}, "hex(12345):01", ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const THiveFile written(THiveFile(Header()).WithValue("Software\\Test", "Value", c.Value, Now));
+        EXPECT_EQ(written.Problem(), "");
+        const std::string expectedStart =
+            Header() + "\n[Software\\\\Test] " + NowSeconds + "\n#time=" + NowTime + "\n\"Value\"=";
+        ASSERT_EQ(written.Bytes().substr(0, expectedStart.size()), expectedStart);
+        if (!c.Line.empty()) {
+            EXPECT_EQ(written.Bytes().substr(expectedStart.size()), c.Line + "\n");
+        }
+        const auto value = written.Value("Software\\Test", "Value");
+        ASSERT_TRUE(value.has_value());
+        EXPECT_EQ(value->Type, c.Value.Type);
+        EXPECT_EQ(Printable(value->Data), Printable(c.ReadBack.empty() ? c.Value.Data : c.ReadBack));
+    }
+}
+
+TEST(WineHive, editsOnlyTheLinesOfTheValueAndItsKeyTimestamps) {
+    using namespace std::string_literals;
+    const std::string h = Header();
+    const std::string stamp = " " + NowSeconds;
+    const std::string time = "#time=" + NowTime;
+    struct TCase {
+        const char* Name;
+        std::string Before;
+        std::string Key;
+        std::string Value;
+        std::string After;
+    };
+    const TCase cases[] = {
+        {"existing value", h + "\n[A] 1\n#time=1\n\"v\"=\"old\"\n\"w\"=\"keep\"\n", "A", "v",
+         h + "\n[A]" + stamp + "\n" + time + "\n\"v\"=\"new\"\n\"w\"=\"keep\"\n"},
+        {"spelling and indent of the name stay", h + "\n[A] 1\n  \"LEVEL1add\" = \"old\" ; note\n", "a", "Level1Add",
+         h + "\n[A]" + stamp + "\n  \"LEVEL1add\"=\"new\"\n"},
+        {"new value goes among the others in name order", h + "\n[A] 1\n#time=1\n\"a\"=\"1\"\n\"x\"=\"3\"\n", "A", "v",
+         h + "\n[A]" + stamp + "\n" + time + "\n\"a\"=\"1\"\n\"v\"=\"new\"\n\"x\"=\"3\"\n"},
+        {"new value in a key without values", h + "\n[A] 1\n#time=1\n#class=\"c\"\n\n[B] 2\n", "A", "v",
+         h + "\n[A]" + stamp + "\n" + time + "\n#class=\"c\"\n\"v\"=\"new\"\n\n[B] 2\n"},
+        {"new key at the end, spelled as the keys above it", h + "\n[Software\\\\Wine] 1\n", "SOFTWARE\\wine\\New\\Key",
+         "v",
+         h + "\n[Software\\\\Wine] 1\n\n[Software\\\\Wine\\\\New\\\\Key]" + stamp + "\n" + time + "\n\"v\"=\"new\"\n"},
+        {"file without a last line end", h + "\n[A] 1\n\"a\"=\"1\"", "A", "v",
+         h + "\n[A]" + stamp + "\n\"a\"=\"1\"\n\"v\"=\"new\""},
+        {"CRLF section stays CRLF", h + "\n[A] 1\r\n#time=1\r\n\"v\"=\"old\"\r\n", "A", "v",
+         h + "\n[A]" + stamp + "\r\n" + time + "\r\n\"v\"=\"new\"\r\n"},
+        {"CRLF file gets a CRLF key", "WINE REGISTRY Version 2\r\n\r\n[A] 1\r\n", "B", "v",
+         "WINE REGISTRY Version 2\r\n\r\n[A] 1\r\n\r\n[B]" + stamp + "\r\n" + time + "\r\n\"v\"=\"new\"\r\n"},
+        {"hex data over several lines becomes one line", h + "\n[A] 1\n\"v\"=hex:01,\\\n  02\n\"w\"=\"keep\"\n", "A",
+         "v", h + "\n[A]" + stamp + "\n\"v\"=\"new\"\n\"w\"=\"keep\"\n"},
+        {"every occurrence, in every section of the key",
+         h + "\n[A] 1\n\"v\"=\"1\"\n\n[B] 2\n\"v\"=\"other\"\n\n[a] 3\n\"V\"=\"2\"\n", "A", "v",
+         h + "\n[A]" + stamp + "\n\"v\"=\"new\"\n\n[B] 2\n\"v\"=\"other\"\n\n[a]" + stamp + "\n\"V\"=\"new\"\n"},
+        {"new value in the last section of the key", h + "\n[A] 1\n\"a\"=\"1\"\n\n[a] 3\n\"b\"=\"2\"\n", "A", "v",
+         h + "\n[A] 1\n\"a\"=\"1\"\n\n[a]" + stamp + "\n\"b\"=\"2\"\n\"v\"=\"new\"\n"},
+        {"a key header without seconds is left alone", h + "\n[A]\n\"v\"=\"old\"\n", "A", "v",
+         h + "\n[A]\n\"v\"=\"new\"\n"},
+        {"an empty #time line that ends the file", h + "\n[A]x1\n#time=", "A", "v",
+         h + "\n[A]x1\n" + time + "\n\"v\"=\"new\""},
+        {"the default value", h + "\n[A] 1\n", "A", "", h + "\n[A]" + stamp + "\n@=\"new\"\n"},
+        {"comments and unknown lines stay", h + "; comment\n\n[A] 1\n; inside\nnonsense here\n\"v\"=\"old\"\n", "A",
+         "v", h + "; comment\n\n[A]" + stamp + "\n; inside\nnonsense here\n\"v\"=\"new\"\n"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const THiveFile before(c.Before);
+        ASSERT_EQ(before.Problem(), "");
+        const std::string after = before.WithValue(c.Key, c.Value, {reg::TypeSz, "new\0"s}, Now);
+        EXPECT_EQ(Printable(after), Printable(c.After));
+        EXPECT_EQ(THiveFile(after).Value(c.Key, c.Value), (TValueData{reg::TypeSz, "new\0"s}));
+    }
+}
+
+TEST(WineHive, addsAMissingKeyAsASectionAtTheEndAndNothingForOneThatExists) {
+    const std::string h = Header();
+    const THiveFile hive(h + "\n[Software\\\\Wine\\\\Sub] 1\n");
+    EXPECT_EQ(hive.WithKey("software\\wine", Now), hive.Bytes()); // exists through its subkey
+    EXPECT_EQ(hive.WithKey("Software\\Wine\\Sub\\", Now), hive.Bytes());
+    EXPECT_EQ(hive.WithKey("Software\\Wine\\Other\\Deep", Now),
+              hive.Bytes() + "\n[Software\\\\Wine\\\\Other\\\\Deep] " + NowSeconds + "\n#time=" + NowTime + "\n");
+    EXPECT_EQ(hive.WithKey("Brackets[1]", Now),
+              hive.Bytes() + "\n[Brackets\\[1\\]] " + NowSeconds + "\n#time=" + NowTime + "\n");
+}
+
+TEST(WineHive, findsWhatItCannotReadAndIgnoresAFileWithoutTheHeader) {
+    const std::string h = Header();
+    struct TCase {
+        const char* Name;
+        std::string Bytes;
+        bool HasHeader;
+        std::string Problem;
+    };
+    const TCase cases[] = {
+        {"older version", "WINE REGISTRY Version 1\n\n[A] 1\n\"v\"=\"1\"\n", false, "it does not start"},
+        {"byte order mark", "\xef\xbb\xbfWINE REGISTRY Version 2\n[A] 1\n", false, "it does not start"},
+        {"empty file", "", false, "it does not start"},
+        {"value name without its quote", h + "\n[A] 1\n\"v=1\n", true, "line 7: a value name"},
+        {"value data without its quote", h + "\n[A] 1\n\"v\"=\"1\n", true, "line 7: a value whose data"},
+        {"unknown type", h + "\n[A] 1\n\"v\"=qword:1\n", true, "line 7: a value whose data"},
+        {"no equals sign", h + "\n[A] 1\n\"v\" \"1\"\n", true, "line 7: a value whose data"},
+        {"key without its bracket", h + "\n[A 1\n\"v\"=\"1\"\n", true, "line 6: a key name"},
+        {"value before any key", h + "\"v\"=\"1\"\n", true, "line 5: a value that belongs"},
+        {"hex going on past the end", h + "\n[A] 1\n\"v\"=hex:01,\\", true, "line 7: a value whose data"},
+        {"hex followed by text", h + "\n[A] 1\n\"v\"=hex:01,zz\n", true, "line 7: a value whose data"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const THiveFile hive(c.Bytes);
+        EXPECT_EQ(hive.HasHeader(), c.HasHeader);
+        EXPECT_EQ(hive.Problem().substr(0, c.Problem.size()), c.Problem) << hive.Problem();
+        if (!c.HasHeader) {
+            EXPECT_FALSE(hive.KeyExists("A"));
+            EXPECT_FALSE(hive.KeyExists(""));
+        }
+    }
+    // As in Wine, a value whose data cannot be read is an empty REG_NONE, and the others are read.
+    const THiveFile hive(h + "\n[A] 1\n\"bad\"=\"1\n\"good\"=\"2\"\n");
+    EXPECT_EQ(hive.Value("A", "bad"), (TValueData{reg::TypeNone, ""}));
+    EXPECT_EQ(hive.Value("A", "good"), (TValueData{reg::TypeSz, std::string("2\0", 2)}));
+}
+
+TEST(WineHiveFile, changesNothingWhenNothingIsWritten) {
+    const std::string original = Fixture();
+    TPrefix prefix(original);
+    {
+        TKey security(Security, reg::AccessRead, true);
+        ASSERT_EQ(security.Status(), reg::Success);
+        EXPECT_EQ(security.Get("Level1Add"), (TValueData{reg::TypeSz, std::string(".exe;.com\0", 10)}));
+        EXPECT_EQ(security.Get("Level1Remove"), (TValueData{reg::TypeSz, std::string("\0", 1)}));
+        EXPECT_FALSE(security.Get("Missing"));
+        TKey forWriting(Security, reg::AccessWrite, true);
+        EXPECT_EQ(forWriting.Status(), reg::Success);
+        TKey parent("Software\\Microsoft", reg::AccessRead, false);
+        EXPECT_EQ(parent.Status(), reg::Success);
+        TKey missing("Software\\Nothing", reg::AccessRead, false);
+        EXPECT_EQ(missing.Status(), reg::FileNotFound);
+    }
+    EXPECT_EQ(prefix.Bytes(), original);
+    EXPECT_EQ(prefix.Files(), std::vector<std::string>{"user.reg"});
+}
+
+TEST(WineHiveFile, oneWriteChangesOnlyTheLinesItShould) {
+    const std::string original = Fixture();
+    TPrefix prefix(original);
+    {
+        TKey security(Security, reg::AccessWrite, true);
+        ASSERT_EQ(security.Set("Level1Add", std::string(".vbs;\"my file\"\0", 15)), reg::Success) << security.Detail();
+    }
+    const std::string written = prefix.Bytes();
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(written, match, std::regex(R"(Security\] (\d+)\r\n#time=([0-9a-f]+)\r\n)")));
+    const std::string seconds = match[1];
+    const std::string ticks = match[2];
+    std::string expected = original;
+    const auto replace = [&](const std::string& from, const std::string& to) {
+        const auto at = expected.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        expected.replace(at, from.size(), to);
+    };
+    replace("Security] 1700000001\r\n", "Security] " + seconds + "\r\n");
+    replace("#time=1da1b2c3d4e5f61\r\n", "#time=" + ticks + "\r\n");
+    replace("\"Level1Add\"=\".exe;.com\"\r\n", "\"Level1Add\"=\".vbs;\\\"my file\\\"\"\r\n");
+    EXPECT_EQ(Printable(written), Printable(expected));
+
+    // Both timestamps tell the moment of the write, in Wine's two units.
+    const auto now = static_cast<long long>(std::time(nullptr));
+    EXPECT_NEAR(std::stoll(seconds), now, 60);
+    EXPECT_NEAR(static_cast<double>(std::stoull(ticks, nullptr, 16) / 10000000ULL - 11644473600ULL),
+                static_cast<double>(now), 60);
+    // The file as it was stays beside it as the one backup.
+    EXPECT_EQ(testsupport::ReadFileBytes(prefix.Folder() / "user.reg.vellicor-backup"), original);
+}
+
+TEST(WineHiveFile, refusesToRewriteAFileItCannotReadAndLeavesItAsItWas) {
+    using namespace std::string_literals;
+    const std::string h = Header();
+    const std::string security = "\n[Software\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook\\\\Security] 1\n";
+    struct TCase {
+        std::string Bytes;
+        std::optional<TValueData> Read; // what reading Level1Add gives, as Wine would read it
+    };
+    const TCase cases[] = {
+        {"WINE REGISTRY Version 1\n" + security + "\"Level1Add\"=\".exe\"\n", std::nullopt},
+        {h + "\n[A] 1\n\"v\"=\"unterminated\n", std::nullopt},
+        {h + security + "\"Level1Add\"=hex:01,\\", TValueData{reg::TypeNone, ""}},
+        {h + security + "\"Level1Add\"=\".exe\"\n\n[A 1\n", TValueData{reg::TypeSz, ".exe\0"s}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Bytes);
+        TPrefix prefix(c.Bytes);
+        TKey reading(Security, reg::AccessRead, true);
+        ASSERT_EQ(reading.Status(), reg::Success);
+        EXPECT_EQ(reading.Get("Level1Add"), c.Read);
+        TKey created("A\\New", reg::AccessWrite, true);
+        EXPECT_EQ(created.Status(), reg::BadDatabase);
+        EXPECT_NE(created.Detail().find("cannot be understood"), std::string::npos) << created.Detail();
+        TKey existing(Security, reg::AccessWrite, true);
+        EXPECT_NE(existing.Status(), reg::Success);
+        EXPECT_EQ(prefix.Bytes(), c.Bytes);
+        EXPECT_EQ(prefix.Files(), std::vector<std::string>{"user.reg"});
+    }
+}
+
+TEST(WineHiveFile, aMissingPrefixIsAnEmptyHiveThatNothingIsCreatedIn) {
+    testsupport::TTempDir folder;
+    const fs::path prefix = folder / "no-such-prefix";
+    testsupport::TScopedEnv env("WINEPREFIX", prefix.string() + "/");
+    EXPECT_EQ(TKey("Software", reg::AccessRead, false).Status(), reg::FileNotFound);
+    EXPECT_EQ(TKey("", reg::AccessRead, false).Status(), reg::FileNotFound);
+    TKey forWriting(Security, reg::AccessWrite, true);
+    EXPECT_EQ(forWriting.Status(), reg::FileNotFound);
+    EXPECT_NE(forWriting.Detail().find(prefix.string()), std::string::npos) << forWriting.Detail();
+    TKey forReading(Security, reg::AccessRead, true);
+    ASSERT_EQ(forReading.Status(), reg::Success);
+    EXPECT_FALSE(forReading.Get("Level1Add"));
+    EXPECT_EQ(forReading.Set("Level1Add", std::string("x\0", 2)), reg::AccessDenied);
+    EXPECT_FALSE(fs::exists(prefix));
+}
+
+TEST(WineHiveFile, usesHomeDotWineWithoutWinePrefix) {
+    testsupport::TTempDir home;
+    testsupport::WriteFileBytes(home / ".wine/user.reg", Header() + "\n[Software\\\\Home] 1\n");
+    testsupport::TScopedEnv homeEnv("HOME", home.Path().string());
+    testsupport::TScopedEnv prefixEnv("WINEPREFIX", "");
+    EXPECT_EQ(TKey("Software\\Home", reg::AccessRead, false).Status(), reg::Success);
+}
+
+TEST(WineHiveFile, replacesTheFileKeepingItsModeAndLinks) {
+    using namespace std::string_literals;
+    {
+        SCOPED_TRACE("mode");
+        TPrefix prefix(Header());
+        fs::permissions(prefix.UserReg(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        ASSERT_EQ(TKey("A", reg::AccessWrite, true).Set("v", "1\0"s), reg::Success);
+        EXPECT_EQ(fs::status(prefix.UserReg()).permissions(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        EXPECT_NE(prefix.Bytes().find("\"v\"=\"1\""), std::string::npos);
+    }
+    {
+        SCOPED_TRACE("symbolic link");
+        TPrefix prefix(Header());
+        const fs::path real = prefix.Folder() / "elsewhere" / "real.reg";
+        testsupport::WriteFileBytes(real, Header());
+        fs::remove(prefix.UserReg());
+        fs::create_symlink(real, prefix.UserReg());
+        ASSERT_EQ(TKey("A", reg::AccessWrite, true).Set("v", "1\0"s), reg::Success);
+        EXPECT_TRUE(fs::is_symlink(prefix.UserReg()));
+        EXPECT_NE(testsupport::ReadFileBytes(real).find("\"v\"=\"1\""), std::string::npos);
+    }
+    {
+        SCOPED_TRACE("hard link");
+        TPrefix prefix(Header());
+        const fs::path other = prefix.Folder() / "other-name.reg";
+        fs::create_hard_link(prefix.UserReg(), other);
+        ASSERT_EQ(TKey("A", reg::AccessWrite, true).Set("v", "1\0"s), reg::Success);
+        EXPECT_EQ(fs::hard_link_count(prefix.UserReg()), 2u);
+        EXPECT_NE(testsupport::ReadFileBytes(other).find("\"v\"=\"1\""), std::string::npos);
+        EXPECT_EQ(prefix.Files(), (std::vector<std::string>{"other-name.reg", "user.reg"}));
+    }
+}
+
+namespace {
+
+// Another process that holds the wineserver's lock on a file, as a running wineserver does.
+class TLockHolder {
+public:
+    explicit TLockHolder(const fs::path& lockFile) {
+        int ready[2];
+        if (pipe(ready) != 0) {
+            throw std::runtime_error("pipe");
+        }
+        FPid = fork();
+        if (FPid == 0) {
+            close(ready[0]);
+            const int fd = open(lockFile.c_str(), O_RDWR | O_CREAT, 0600);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            lock.l_len = 1;
+            const char result = fd >= 0 && fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
+            [[maybe_unused]] const auto written = write(ready[1], &result, 1);
+            for (;;) {
+                pause();
+            }
+        }
+        close(ready[1]);
+        char result = 'n';
+        [[maybe_unused]] const auto got = read(ready[0], &result, 1);
+        close(ready[0]);
+        if (result != 'y') {
+            throw std::runtime_error("cannot take the lock " + lockFile.string());
+        }
+    }
+    ~TLockHolder() {
+        kill(FPid, SIGKILL);
+        waitpid(FPid, nullptr, 0);
+    }
+    pid_t Pid() const { return FPid; }
+
+private:
+    pid_t FPid = -1;
+};
+
+// The folder where a wineserver of `prefix` keeps its lock: upstream Wine's, or Debian's, whose name the
+// prefix's "wineserver" file holds. Made for the test and removed after it.
+class TFakeServerFolder {
+public:
+    TFakeServerFolder(const fs::path& prefix, bool debian) {
+        struct stat info {};
+        stat(prefix.c_str(), &info);
+        char name[64];
+        std::snprintf(name, sizeof name, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
+                      static_cast<unsigned long long>(info.st_ino));
+        if (debian) {
+            const std::string stored = "vellicor-test-" + std::to_string(getpid()) + "-" + name;
+            testsupport::WriteFileBytes(prefix / "wineserver", stored);
+            FTop = fs::path("/tmp") / stored;
+        } else {
+            FTop = fs::path("/tmp") / (".wine-" + std::to_string(getuid()));
+        }
+        FFolder = FTop / name;
+        fs::create_directories(FFolder);
+        fs::permissions(FTop, fs::perms::owner_all);
+        fs::permissions(FFolder, fs::perms::owner_all);
+        FDebian = debian;
+    }
+    ~TFakeServerFolder() {
+        std::error_code ec;
+        fs::remove_all(FDebian ? FTop : FFolder, ec);
+    }
+    fs::path Lock() const { return FFolder / "lock"; }
+
+private:
+    fs::path FTop;
+    fs::path FFolder;
+    bool FDebian = false;
+};
+
+} // namespace
+
+TEST(WineHiveFile, refusesToWriteWhileWineHoldsThePrefixButStillReads) {
+    using namespace std::string_literals;
+    testsupport::TScopedEnv tmp("TMPDIR", "/tmp");
+    for (const bool debian : {false, true}) {
+        SCOPED_TRACE(debian ? "Debian's server folder" : "upstream server folder");
+        const std::string original =
+            Header() + "\n[Software\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook] 1\n\"Other\"=\"1\"\n";
+        TPrefix prefix(original);
+        TFakeServerFolder server(prefix.Folder(), debian);
+        const std::string withNameFile = prefix.Bytes();
+        {
+            TLockHolder wine(server.Lock());
+            TKey security(Security, reg::AccessWrite, true);
+            EXPECT_EQ(security.Status(), reg::LockViolation);
+            EXPECT_NE(security.Detail().find("Wine is running in the prefix " + prefix.Folder().string()),
+                      std::string::npos)
+                << security.Detail();
+            EXPECT_NE(security.Detail().find("process " + std::to_string(wine.Pid())), std::string::npos);
+            EXPECT_NE(security.Detail().find("Close Outlook"), std::string::npos);
+
+            // Reading a key that is missing opens it empty instead of failing.
+            TKey reading(Security, reg::AccessRead, true);
+            ASSERT_EQ(reading.Status(), reg::Success);
+            EXPECT_FALSE(reading.Get("Level1Add"));
+            EXPECT_EQ(TKey("Software\\Microsoft\\Office\\16.0\\Outlook", reg::AccessRead, true).Get("Other"),
+                      (TValueData{reg::TypeSz, "1\0"s}));
+
+            EXPECT_EQ(prefix.Bytes(), withNameFile);
+        }
+        // Once Wine has stopped, the same write goes through; the server folder stays Wine's.
+        TKey security(Security, reg::AccessWrite, true);
+        ASSERT_EQ(security.Status(), reg::Success) << security.Detail();
+        EXPECT_EQ(security.Set("Level1Add", ".exe\0"s), reg::Success) << security.Detail();
+        EXPECT_TRUE(fs::exists(server.Lock()));
+    }
+}
+
+TEST(WineHiveFile, aWriteThatFailsLeavesTheOldFileIntact) {
+    using namespace std::string_literals;
+    enum EHow { ReadOnlyFolder, FileSizeLimit };
+    for (const EHow how : {ReadOnlyFolder, FileSizeLimit}) {
+        SCOPED_TRACE(how == ReadOnlyFolder ? "no temporary file can be made" : "the temporary file cannot be filled");
+        const std::string original = Fixture();
+        TPrefix prefix(original);
+        const std::string folder = prefix.Folder().string();
+        const bool asRoot = geteuid() == 0;
+        if (how == ReadOnlyFolder && !asRoot) {
+            fs::permissions(prefix.Folder(), fs::perms::owner_read | fs::perms::owner_exec);
+        }
+        int report[2];
+        ASSERT_EQ(pipe(report), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            // The write runs in a child, which alone gets the read-only folder or the file size limit.
+            close(report[0]);
+            if (how == ReadOnlyFolder && asRoot) {
+                // Permission bits do not stop root: make the folder read-only by a mount of the child's own.
+                if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                    mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+                    mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+                    _exit(77);
+                }
+            }
+            if (how == FileSizeLimit) {
+                signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{100, 100};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            TKey security(Security, reg::AccessWrite, true);
+            const long status =
+                security.Status() == reg::Success ? security.Set("Level1Add", ".exe\0"s) : security.Status();
+            const std::string message = std::to_string(status) + " " + security.Detail();
+            [[maybe_unused]] const auto written = write(report[1], message.data(), message.size());
+            _exit(0);
+        }
+        close(report[1]);
+        std::string message;
+        char buffer[512];
+        for (ssize_t got; (got = read(report[0], buffer, sizeof buffer)) > 0;) {
+            message.append(buffer, static_cast<std::size_t>(got));
+        }
+        close(report[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        fs::permissions(prefix.Folder(), fs::perms::owner_all);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 77) {
+            GTEST_SKIP() << "running as root without the right to make a private read-only mount";
+        }
+        EXPECT_EQ(message.substr(0, message.find(' ')), std::to_string(reg::WriteFault)) << message;
+        EXPECT_NE(message.find("was left as it was"), std::string::npos) << message;
+        EXPECT_EQ(prefix.Bytes(), original);
+        EXPECT_EQ(prefix.Files(), std::vector<std::string>{"user.reg"});
+    }
+}

@@ -1,0 +1,196 @@
+#include "skin/SkinData.h"
+
+#include "skin/SkinErrors.h"
+#include "skin/SkinPackage.h"
+#include "skin/SkinResources.h"
+#include "skin/SkinStyleSheet.h"
+#include "skin/SkinTheme.h"
+
+#include <QFrame>
+#include <QStyle>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* SkinNameProperty = "skinDataName";
+
+quint64 InflationCounter = 0;
+QString LastInflated;
+int NextResourceFolder = 0;
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
+void SetSkinDataName(QWidget* control, const QString& name) {
+    control->setProperty(SkinNameProperty, name);
+    // Plain widgets and frames paint a style sheet's background only when asked to.
+    if (control->metaObject() == &QWidget::staticMetaObject || control->metaObject() == &QFrame::staticMetaObject) {
+        control->setAttribute(Qt::WA_StyledBackground, true);
+    }
+    // Property selectors are matched when a widget is polished: polish it again.
+    control->style()->unpolish(control);
+    control->style()->polish(control);
+    control->update();
+}
+
+QString SkinDataName(const QWidget* control) {
+    return control->property(SkinNameProperty).toString();
+}
+
+QString TSkinResourceStrData::Value(const QString& key, const QString& fallback) const {
+    const auto found = FValues.find(key);
+    return found == FValues.end() ? fallback : found->second;
+}
+
+TCompressedStoredSkin::TCompressedStoredSkin(QObject* owner) : QObject(owner) {}
+
+void TCompressedStoredSkin::Assign(const TCompressedStoredSkin& source) {
+    FFileName = source.FFileName;
+    FData = source.FData;
+}
+
+QByteArray TCompressedStoredSkin::Inflate() const {
+    ++InflationCounter;
+    LastInflated = FFileName;
+    const std::string package = InflateSkinData(View(FData));
+    return QByteArray(package.data(), static_cast<qsizetype>(package.size()));
+}
+
+quint64 TCompressedStoredSkin::InflationCount() {
+    return InflationCounter;
+}
+
+QString TCompressedStoredSkin::LastInflatedFileName() {
+    return LastInflated;
+}
+
+TSkinData::TSkinData(QObject* owner) : QObject(owner) {}
+
+TSkinData::~TSkinData() {
+    // The pictures go with this object: no window may keep a sheet that names them.
+    for (const QPointer<QWidget>& window : FWindows) {
+        if (window) {
+            window->setStyleSheet(QString());
+        }
+    }
+}
+
+void TSkinData::SetCompressedStoredSkin(TCompressedStoredSkin* store) {
+    if (store == nullptr) {
+        throw ESkinError("No stored theme to load");
+    }
+    LoadFromCompressedStoredSkin(*store);
+    FStore = store;
+}
+
+void TSkinData::LoadFromCompressedStoredSkin(const TCompressedStoredSkin& store) {
+    // Everything is built aside first, so that a failure leaves the live theme untouched.
+    const QByteArray raw = store.Inflate();
+    const TSkinPackage package = ReadSkinPackage(View(raw));
+    std::shared_ptr<const TSkinTheme> theme = TSkinTheme::Parse(package);
+    // A folder of its own per load: Qt caches pictures by path, so a path is never reused.
+    auto resources = std::make_unique<TSkinResourceFolder>(
+        QStringLiteral("/vellicor-skin/%1").arg(++NextResourceFolder), SkinStateFiles(*theme));
+
+    FTheme = std::move(theme);
+    std::swap(FResources, resources);
+    RebuildStyleSheet();
+    RestyleAll();
+    // The old pictures are no longer named by any sheet; `resources` now holds them and goes.
+    emit SkinChanged();
+}
+
+void TSkinData::RebuildStyleSheet() {
+    if (!FTheme) {
+        FStyleSheet.clear();
+        return;
+    }
+    const TSkinResourceFolder* folder = FResources.get();
+    FStyleSheet = SkinStyleSheet(
+        *FTheme, [folder](const QString& name) { return folder->Path(name); }, FEffects);
+}
+
+void TSkinData::SetSkinnableForm(bool on) {
+    if (FSkinnableForm != on) {
+        FSkinnableForm = on;
+        emit SkinChanged();
+    }
+}
+
+void TSkinData::SetEnableSkinEffects(bool on) {
+    if (FEffects != on) {
+        FEffects = on;
+        RebuildStyleSheet();
+        RestyleAll();
+        emit SkinChanged();
+    }
+}
+
+void TSkinData::RegisterWindow(QWidget* window) {
+    if (window == nullptr || IsRegistered(window)) {
+        return;
+    }
+    FWindows.emplace_back(window);
+    connect(window, &QObject::destroyed, this, [this] {
+        FWindows.erase(std::remove_if(FWindows.begin(), FWindows.end(), [](const QPointer<QWidget>& w) { return !w; }),
+                       FWindows.end());
+    });
+    Restyle(window);
+}
+
+void TSkinData::UnregisterWindow(QWidget* window) {
+    const auto found = std::find(FWindows.begin(), FWindows.end(), window);
+    if (found == FWindows.end()) {
+        return;
+    }
+    FWindows.erase(found);
+    window->setStyleSheet(QString());
+    window->setPalette(QPalette());
+    window->setFont(QFont());
+}
+
+bool TSkinData::IsRegistered(const QWidget* window) const {
+    return std::any_of(FWindows.begin(), FWindows.end(), [window](const QPointer<QWidget>& w) { return w == window; });
+}
+
+void TSkinData::Restyle(QWidget* window) const {
+    if (!FTheme) {
+        return;
+    }
+    // The sheet first: repolishing gives widgets back the palette they had when first polished,
+    // so the theme's palette must come after it.
+    window->setStyleSheet(FStyleSheet);
+    window->setPalette(FTheme->Palette());
+    window->setFont(FTheme->DefaultFont());
+}
+
+void TSkinData::RestyleAll() {
+    for (const QPointer<QWidget>& window : FWindows) {
+        if (window) {
+            Restyle(window);
+        }
+    }
+}
+
+std::optional<int> TSkinData::ButtonPictureHeight() const {
+    const TSkinObject* button = FTheme ? FTheme->Object(QStringLiteral("button")) : nullptr;
+    if (button == nullptr || button->Type() != TSkinObjectType::Button) {
+        return std::nullopt;
+    }
+    return button->PictureRect().height();
+}
+
+int TSkinData::FrameMinWidth() const {
+    const TSkinObject* form = FTheme ? FTheme->Object(QStringLiteral("form")) : nullptr;
+    return form == nullptr ? 0 : form->Int(QStringLiteral("MinWidth"), 0);
+}
+
+int TSkinData::FrameMaxWidth() const {
+    const TSkinObject* form = FTheme ? FTheme->Object(QStringLiteral("form")) : nullptr;
+    return form == nullptr ? QWIDGETSIZE_MAX : form->Int(QStringLiteral("MaxWidth"), QWIDGETSIZE_MAX);
+}

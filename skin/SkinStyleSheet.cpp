@@ -1,0 +1,414 @@
+#include "skin/SkinStyleSheet.h"
+
+#include "skin/SkinTheme.h"
+
+#include <QBuffer>
+#include <QTransform>
+
+namespace {
+
+QString PartKey(const QString& part) {
+    return part.isEmpty() ? QStringLiteral("main") : part.toLower();
+}
+
+QString FileName(const TSkinObject& object, const QString& part, int state, bool horizontal = false) {
+    return QStringLiteral("%1.%2%3.%4.png")
+        .arg(object.Name().toLower(), horizontal ? QStringLiteral("h") : QString(), PartKey(part))
+        .arg(state);
+}
+
+QByteArray Png(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG", 100); // stored, not compressed: it only lives in memory
+    return bytes;
+}
+
+QString ColorText(const QColor& color) {
+    return color.alpha() == 255 ? color.name(QColor::HexRgb)
+                                : QStringLiteral("rgba(%1, %2, %3, %4)")
+                                      .arg(color.red())
+                                      .arg(color.green())
+                                      .arg(color.blue())
+                                      .arg(color.alpha());
+}
+
+QString FontText(const QFont& font) {
+    return QStringLiteral("font: %1%2%3pt \"%4\";")
+        .arg(font.bold() ? QStringLiteral("bold ") : QString(), font.italic() ? QStringLiteral("italic ") : QString())
+        .arg(font.pointSizeF())
+        .arg(font.family());
+}
+
+// Writes the rules of one theme; each helper returns the declarations of one state.
+class TSheetWriter {
+public:
+    TSheetWriter(const TSkinTheme& theme, const std::function<QString(const QString&)>& url, bool effects)
+        : FTheme(theme), FUrl(url), FEffects(effects) {}
+
+    QString Result() const { return FOut; }
+
+    void Rule(const QString& selector, const QString& body) {
+        if (!body.isEmpty()) {
+            FOut += selector + QStringLiteral(" { ") + body + QStringLiteral("}\n");
+        }
+    }
+    // A hot state only when effects are on.
+    void HotRule(const QString& selector, const QString& body) {
+        if (FEffects) {
+            Rule(selector, body);
+        }
+    }
+
+    // The picture of one state, cut in nine by the part's margins and stretched over the box.
+    QString Image(const TSkinObject& object, const QString& part, int state, bool horizontal = false) const {
+        const TSkinPart* found = object.Part(part);
+        if (found == nullptr) {
+            return {};
+        }
+        QMargins m = found->Margins;
+        if (horizontal) {
+            m = QMargins(m.top(), m.right(), m.bottom(), m.left());
+        }
+        return QStringLiteral("border-image: url(%1) %2 %3 %4 %5 stretch stretch; border-width: %2px %3px %4px %5px; ")
+            .arg(FUrl(FileName(object, part, state, horizontal)))
+            .arg(m.top())
+            .arg(m.right())
+            .arg(m.bottom())
+            .arg(m.left());
+    }
+    QString Icon(const TSkinObject& object, const QString& part, int state, bool horizontal = false) const {
+        return QStringLiteral("image: url(%1); ").arg(FUrl(FileName(object, part, state, horizontal)));
+    }
+    QString Color(const TSkinObject& object, const QString& key, QPalette::ColorRole role,
+                  QPalette::ColorGroup group = QPalette::Active) const {
+        return QStringLiteral("color: %1; ").arg(ColorText(object.Color(key, FTheme.Palette().color(group, role))));
+    }
+    QString Font(const TSkinObject& object) const {
+        const auto font = object.Font();
+        return font ? FontText(*font) : QString();
+    }
+    QString Size(const TSkinObject& object, const QString& part) const {
+        const TSkinPart* found = object.Part(part);
+        return found == nullptr
+                   ? QString()
+                   : QStringLiteral("width: %1px; height: %2px; ").arg(found->Rect.width()).arg(found->Rect.height());
+    }
+    QString Selection(const TSkinObject& object) const {
+        return QStringLiteral("selection-background-color: %1; selection-color: %2; ")
+            .arg(ColorText(object.Color("SelectionColor", FTheme.Palette().color(QPalette::Highlight))),
+                 ColorText(object.Color("SelectionTextColor", FTheme.Palette().color(QPalette::HighlightedText))));
+    }
+    QString Padding(const TSkinObject& object, const QString& fallback) const {
+        QString value = object.Value("Padding");
+        if (value.isEmpty()) {
+            value = fallback;
+        }
+        const QStringList f = value.split(QLatin1Char(','));
+        if (f.size() != 4) {
+            return {};
+        }
+        return QStringLiteral("padding: %1px %2px %3px %4px; ")
+            .arg(f[1].trimmed(), f[2].trimmed(), f[3].trimmed(), f[0].trimmed());
+    }
+
+    void Button(const TSkinObject& o, const QString& s) {
+        Rule(s, Image(o, {}, 0) + Color(o, "TextColor", QPalette::ButtonText) + Font(o) + Padding(o, "6,0,6,0") +
+                    QStringLiteral("outline: none; "));
+        Rule(s + ":default", Image(o, {}, 5));
+        HotRule(s + ":hover", Image(o, {}, 1) + Color(o, "HotTextColor", QPalette::ButtonText));
+        Rule(s + ":focus", Image(o, {}, 4) + Color(o, "FocusTextColor", QPalette::ButtonText));
+        Rule(s + ":pressed", Image(o, {}, 2) + Color(o, "PressedTextColor", QPalette::ButtonText));
+        Rule(s + ":disabled",
+             Image(o, {}, 3) + Color(o, "DisabledTextColor", QPalette::ButtonText, QPalette::Disabled));
+    }
+
+    void Panel(const TSkinObject& o, const QString& s) {
+        Rule(s, Image(o, {}, 0) + Color(o, "TextColor", QPalette::WindowText) + Font(o));
+    }
+
+    void Label(const TSkinObject& o, const QString& s) {
+        Rule(s, Color(o, "TextColor", QPalette::WindowText) + Font(o) + QStringLiteral("background: transparent; "));
+        Rule(s + ":disabled", Color(o, "DisabledTextColor", QPalette::WindowText, QPalette::Disabled));
+    }
+
+    void Bevel(const TSkinObject& o, const QString& s) {
+        Rule(s, QStringLiteral("border: none; background: transparent; ") + Image(o, {}, 0));
+    }
+
+    void Edit(const TSkinObject& o, const QString& s) {
+        Rule(s,
+             Image(o, {}, 0) + Color(o, "TextColor", QPalette::Text) + Font(o) + Selection(o) + Padding(o, "2,0,2,0"));
+        HotRule(s + ":hover", Image(o, {}, 1));
+        Rule(s + ":focus", Image(o, {}, 2));
+        Rule(s + ":disabled", Image(o, {}, 3) + Color(o, "DisabledTextColor", QPalette::Text, QPalette::Disabled));
+    }
+
+    void ItemView(const TSkinObject& o, const QString& s) {
+        Rule(s, Image(o, {}, 0) + Color(o, "TextColor", QPalette::Text) + Font(o) + Selection(o) +
+                    QStringLiteral("background-color: %1; outline: none; ")
+                        .arg(ColorText(o.Color("Color", FTheme.Palette().color(QPalette::Base)))));
+        Rule(s + ":focus", Image(o, {}, 1));
+        Rule(s + ":disabled", Image(o, {}, 2) + Color(o, "DisabledTextColor", QPalette::Text, QPalette::Disabled));
+        Rule(s + "::item", Padding(o, "2,1,2,1") + QStringLiteral("border: none; "));
+        Rule(s + "::item:selected", Image(o, "Item", 1) + Color(o, "InactiveSelectionTextColor", QPalette::Text));
+        Rule(s + "::item:selected:active",
+             Image(o, "Item", 0) + Color(o, "SelectionTextColor", QPalette::HighlightedText));
+    }
+
+    void ListView(const TSkinObject& o, const QString& s) {
+        ItemView(o, s);
+        Rule(s + "::indicator", Size(o, "Check"));
+        Rule(s + "::indicator:unchecked", Icon(o, "Check", 0));
+        Rule(s + "::indicator:checked", Icon(o, "Check", 1));
+        HotRule(s + "::indicator:unchecked:hover", Icon(o, "Check", 2));
+        HotRule(s + "::indicator:checked:hover", Icon(o, "Check", 3));
+        Rule(s + "::indicator:unchecked:disabled", Icon(o, "Check", 4));
+        Rule(s + "::indicator:checked:disabled", Icon(o, "Check", 5));
+    }
+
+    void Header(const TSkinObject& o, const QString& s) {
+        Rule(s, QStringLiteral("background: transparent; border: none; "));
+        Rule(s + "::section",
+             Image(o, {}, 0) + Color(o, "TextColor", QPalette::ButtonText) + Font(o) + Padding(o, "6,1,6,1"));
+        HotRule(s + "::section:hover", Image(o, {}, 1) + Color(o, "HotTextColor", QPalette::ButtonText));
+        Rule(s + "::section:pressed", Image(o, {}, 2) + Color(o, "PressedTextColor", QPalette::ButtonText));
+    }
+
+    void ScrollBar(const TSkinObject& o, const QString& s) {
+        const TSkinPart* track = o.Part();
+        const TSkinPart* button = o.Part("Button");
+        const int thickness = track->Rect.width();
+        const int length = button->Rect.height();
+        for (bool h : {false, true}) {
+            const QString orient = h ? QStringLiteral(":horizontal") : QStringLiteral(":vertical");
+            const QString t = s + orient;
+            Rule(t, Image(o, {}, 0, h) + (h ? QStringLiteral("height: %1px; margin: 0px %2px 0px %2px; ")
+                                            : QStringLiteral("width: %1px; margin: %2px 0px %2px 0px; "))
+                                             .arg(thickness)
+                                             .arg(length));
+            Rule(t + ":disabled", Image(o, {}, 1, h));
+            Rule(s + "::handle" + orient, Image(o, "Thumb", 0, h) + (h ? QStringLiteral("min-width: 16px; ")
+                                                                       : QStringLiteral("min-height: 16px; ")));
+            HotRule(s + "::handle" + orient + ":hover", Image(o, "Thumb", 1, h));
+            Rule(s + "::handle" + orient + ":pressed", Image(o, "Thumb", 2, h));
+            for (const char* line : {"::sub-line", "::add-line"}) {
+                const bool first = QLatin1String(line) == QLatin1String("::sub-line");
+                const QString l = s + QLatin1String(line) + orient;
+                Rule(l, Image(o, "Button", 0, h) + QStringLiteral("subcontrol-origin: margin; ") +
+                            QStringLiteral("subcontrol-position: %1; ")
+                                .arg(h ? (first ? "left" : "right") : (first ? "top" : "bottom")) +
+                            (h ? QStringLiteral("width: %1px; ") : QStringLiteral("height: %1px; ")).arg(length));
+                HotRule(l + ":hover", Image(o, "Button", 1, h));
+                Rule(l + ":pressed", Image(o, "Button", 2, h));
+                Rule(t + ":disabled" + QLatin1String(line), Image(o, "Button", 3, h));
+            }
+            const QString arrows[] = {QStringLiteral("UpArrow"), QStringLiteral("DownArrow")};
+            const QString subs[] = {QLatin1String(h ? "::left-arrow" : "::up-arrow"),
+                                    QLatin1String(h ? "::right-arrow" : "::down-arrow")};
+            for (int i = 0; i < 2; ++i) {
+                const TSkinPart* arrow = o.Part(arrows[i]);
+                const QSize size = h ? arrow->Rect.size().transposed() : arrow->Rect.size();
+                Rule(s + subs[i] + orient,
+                     Icon(o, arrows[i], 0, h) +
+                         QStringLiteral("width: %1px; height: %2px; ").arg(size.width()).arg(size.height()));
+                Rule(t + ":disabled" + subs[i], Icon(o, arrows[i], 1, h));
+            }
+            Rule(s + "::add-page" + orient + ", " + s + "::sub-page" + orient, QStringLiteral("background: none; "));
+        }
+    }
+
+    void ComboBox(const TSkinObject& o, const QString& s) {
+        const TSkinPart* button = o.Part("Button");
+        Rule(s,
+             Image(o, {}, 0) + Color(o, "TextColor", QPalette::Text) + Font(o) + Selection(o) + Padding(o, "3,0,2,0"));
+        HotRule(s + ":hover", Image(o, {}, 1));
+        Rule(s + ":focus", Image(o, {}, 2));
+        Rule(s + ":disabled", Image(o, {}, 3) + Color(o, "DisabledTextColor", QPalette::Text, QPalette::Disabled));
+        Rule(s + "::drop-down",
+             Image(o, "Button", 0) + QStringLiteral("subcontrol-origin: padding; subcontrol-position: top right; "
+                                                    "width: %1px; ")
+                                         .arg(button->Rect.width()));
+        HotRule(s + "::drop-down:hover", Image(o, "Button", 1));
+        Rule(s + "::drop-down:on", Image(o, "Button", 2));
+        Rule(s + "::drop-down:disabled", Image(o, "Button", 3));
+        Rule(s + "::down-arrow", Icon(o, "Arrow", 0) + Size(o, "Arrow"));
+        Rule(s + "::down-arrow:disabled", Icon(o, "Arrow", 1));
+        Rule(s + " QAbstractItemView",
+             QStringLiteral("background: %1; border: 1px solid %2; outline: none; ")
+                     .arg(ColorText(o.Color("Color", FTheme.Palette().color(QPalette::Base))),
+                          ColorText(o.Color("PopupBorderColor", FTheme.Palette().color(QPalette::Dark)))) +
+                 Color(o, "TextColor", QPalette::Text) + Selection(o));
+    }
+
+    void RadioBox(const TSkinObject& o, const QString& s) {
+        Rule(s, Color(o, "TextColor", QPalette::WindowText) + Font(o) +
+                    QStringLiteral("background: transparent; spacing: 5px; outline: none; "));
+        Rule(s + ":disabled", Color(o, "DisabledTextColor", QPalette::WindowText, QPalette::Disabled));
+        Rule(s + "::indicator", Size(o, {}));
+        Rule(s + "::indicator:unchecked", Icon(o, {}, 0));
+        HotRule(s + "::indicator:unchecked:hover", Icon(o, {}, 1));
+        Rule(s + "::indicator:checked", Icon(o, {}, 2));
+        HotRule(s + "::indicator:checked:hover", Icon(o, {}, 3));
+        Rule(s + "::indicator:unchecked:focus", Icon(o, {}, 6));
+        Rule(s + "::indicator:checked:focus", Icon(o, {}, 7));
+        Rule(s + "::indicator:unchecked:disabled", Icon(o, {}, 4));
+        Rule(s + "::indicator:checked:disabled", Icon(o, {}, 5));
+    }
+
+    // `widget` is empty for a tab bar that stands alone.
+    void Tab(const TSkinObject& o, const QString& widget, const QString& bar) {
+        if (!widget.isEmpty()) {
+            const QMargins m = o.Part("Pane")->Margins;
+            Rule(widget + "::pane", Image(o, "Pane", 0) + QStringLiteral("top: -%1px; ").arg(m.top()));
+            Rule(widget + "::tab-bar", QStringLiteral("left: %1px; ").arg(o.Int("TabIndent", 4)));
+        }
+        Rule(bar, QStringLiteral("outline: none; background: transparent; "));
+        const QString t = bar + "::tab";
+        Rule(t, Image(o, {}, 0) + Color(o, "TextColor", QPalette::ButtonText) + Font(o) + Padding(o, "10,3,10,3") +
+                    QStringLiteral("margin-right: %1px; margin-top: 2px; ").arg(o.Int("TabSpacing", 1)));
+        HotRule(t + ":hover", Image(o, {}, 1) + Color(o, "HotTextColor", QPalette::ButtonText));
+        Rule(t + ":selected", Image(o, {}, 2) + Color(o, "SelectedTextColor", QPalette::ButtonText) +
+                                  QStringLiteral("margin-top: 0px; "));
+        Rule(t + ":selected:focus", Image(o, {}, 4));
+        Rule(t + ":disabled",
+             Image(o, {}, 3) + Color(o, "DisabledTextColor", QPalette::ButtonText, QPalette::Disabled));
+    }
+
+    void MenuBar(const TSkinObject& o, const QString& s) {
+        const QMargins m = o.Part("Item")->Margins;
+        const QString border = QStringLiteral("border-style: solid; border-color: transparent; "
+                                              "border-width: %1px %2px %3px %4px; ")
+                                   .arg(m.top())
+                                   .arg(m.right())
+                                   .arg(m.bottom())
+                                   .arg(m.left());
+        Rule(s, Image(o, {}, 0) + Color(o, "TextColor", QPalette::WindowText) + Font(o) +
+                    QStringLiteral("spacing: 1px; padding: 1px 2px; "));
+        Rule(s + "::item", border + QStringLiteral("background: transparent; ") + Padding(o, "7,2,7,2"));
+        Rule(s + "::item:selected", Image(o, "Item", 0) + Color(o, "HotTextColor", QPalette::WindowText));
+        Rule(s + "::item:pressed", Image(o, "Item", 1) + Color(o, "PressedTextColor", QPalette::WindowText));
+    }
+
+    void PopupMenu(const TSkinObject& o, const QString& s) {
+        const QMargins m = o.Part("Item")->Margins;
+        const TSkinPart* check = o.Part("Check");
+        Rule(s, Image(o, {}, 0) + Color(o, "TextColor", QPalette::WindowText) + Font(o) +
+                    QStringLiteral("padding: 2px; "));
+        Rule(s + "::item", QStringLiteral("border-style: solid; border-color: transparent; "
+                                          "border-width: %1px %2px %3px %4px; background: transparent; ")
+                                   .arg(m.top())
+                                   .arg(m.right())
+                                   .arg(m.bottom())
+                                   .arg(m.left()) +
+                               QStringLiteral("padding: 3px 20px 3px %1px; ").arg(check->Rect.width() + 12));
+        Rule(s + "::item:selected", Image(o, "Item", 0) + Color(o, "HotTextColor", QPalette::HighlightedText));
+        Rule(s + "::item:disabled", Color(o, "DisabledTextColor", QPalette::WindowText, QPalette::Disabled));
+        Rule(s + "::indicator", Size(o, "Check") + QStringLiteral("left: 5px; "));
+        Rule(s + "::indicator:checked", Icon(o, "Check", 0));
+        Rule(s + "::indicator:checked:disabled", Icon(o, "Check", 1));
+        Rule(s + "::separator", Image(o, "Separator", 0) + QStringLiteral("height: %1px; margin: 3px 4px 3px %2px; ")
+                                                               .arg(o.Part("Separator")->Rect.height())
+                                                               .arg(check->Rect.width() + 8));
+    }
+
+private:
+    const TSkinTheme& FTheme;
+    const std::function<QString(const QString&)>& FUrl;
+    bool FEffects;
+    QString FOut;
+};
+
+QString Named(const char* widgetClass, const QString& name) {
+    return QStringLiteral("%1[skinDataName=\"%2\"]").arg(QLatin1String(widgetClass), name);
+}
+
+} // namespace
+
+std::map<QString, QByteArray> SkinStateFiles(const TSkinTheme& theme) {
+    std::map<QString, QByteArray> files;
+    QTransform quarterLeft;
+    quarterLeft.rotate(-90);
+    for (const TSkinObject* object : theme.Objects()) {
+        if (object->Type() == TSkinObjectType::Form) {
+            continue; // TSkinForm paints the frame from the theme itself
+        }
+        for (const QString& part : TSkinTheme::PartNames(TSkinTheme::TypeName(object->Type()))) {
+            const TSkinPart* found = object->Part(part);
+            for (int state = 0; state < found->States; ++state) {
+                const QImage image = found->State(state);
+                files[FileName(*object, part, state)] = Png(image);
+                if (object->Type() == TSkinObjectType::ScrollBar) {
+                    files[FileName(*object, part, state, true)] = Png(image.transformed(quarterLeft));
+                }
+            }
+        }
+    }
+    return files;
+}
+
+QString SkinStyleSheet(const TSkinTheme& theme, const std::function<QString(const QString&)>& url, bool effects) {
+    TSheetWriter w(theme, url, effects);
+    // Sub-controls the program never names take the theme's objects of their kind.
+    if (const TSkinObject* popup = theme.Object("popupmenu")) {
+        w.PopupMenu(*popup, QStringLiteral("QMenu"));
+    }
+    if (const TSkinObject* scroll = theme.Object("vscrollbar")) {
+        w.ScrollBar(*scroll, QStringLiteral("QScrollBar"));
+    }
+    if (const TSkinObject* header = theme.Object("resizebutton")) {
+        w.Header(*header, QStringLiteral("QHeaderView"));
+    }
+    for (const TSkinObject* object : theme.Objects()) {
+        const QString& n = object->Name();
+        switch (object->Type()) {
+        case TSkinObjectType::Form:
+            break; // drawn by TSkinForm
+        case TSkinObjectType::MenuBar:
+            w.MenuBar(*object, Named("QMenuBar", n));
+            break;
+        case TSkinObjectType::PopupMenu:
+            w.PopupMenu(*object, Named("QMenu", n));
+            break;
+        case TSkinObjectType::Panel:
+            w.Panel(*object, Named("QWidget", n));
+            break;
+        case TSkinObjectType::Tab:
+            w.Tab(*object, Named("QTabWidget", n), Named("QTabWidget", n) + QStringLiteral(" QTabBar"));
+            w.Tab(*object, QString(), Named("QTabBar", n));
+            break;
+        case TSkinObjectType::Button:
+            w.Button(*object, Named("QPushButton", n));
+            break;
+        case TSkinObjectType::ListBox:
+            w.ItemView(*object, Named("QListView", n));
+            break;
+        case TSkinObjectType::Label:
+            w.Label(*object, Named("QLabel", n));
+            break;
+        case TSkinObjectType::ComboBox:
+            w.ComboBox(*object, Named("QComboBox", n));
+            break;
+        case TSkinObjectType::RadioBox:
+            w.RadioBox(*object, Named("QRadioButton", n));
+            break;
+        case TSkinObjectType::ListView:
+            w.ListView(*object, Named("QTreeView", n));
+            break;
+        case TSkinObjectType::HeaderButton:
+            w.Header(*object, Named("QHeaderView", n));
+            break;
+        case TSkinObjectType::ScrollBar:
+            w.ScrollBar(*object, Named("QScrollBar", n));
+            break;
+        case TSkinObjectType::Edit:
+            w.Edit(*object, Named("QLineEdit", n));
+            break;
+        case TSkinObjectType::Bevel:
+            w.Bevel(*object, Named("QFrame", n));
+            break;
+        }
+    }
+    return w.Result();
+}

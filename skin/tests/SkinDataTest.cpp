@@ -1,0 +1,197 @@
+// The live theme restyles the windows registered with it; the pictures reach style sheets
+// through an in-memory resource folder.
+#include "SkinTestSupport.h"
+
+#include "GuiTestSupport.h"
+
+#include "skin/SkinPaint.h"
+#include "skin/SkinResources.h"
+#include "skin/SkinTheme.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using namespace skintest;
+
+namespace {
+
+// A window with a themed button, shown so that it paints.
+struct TSampleWindow {
+    QWidget Window;
+    QPushButton* Button;
+    QLabel* Label;
+
+    TSampleWindow() {
+        auto* layout = new QVBoxLayout(&Window);
+        Button = new QPushButton(QStringLiteral("OK"));
+        Button->setFixedSize(75, 25);
+        Button->setFocusPolicy(Qt::NoFocus); // its normal state, not the focused one
+        SetSkinDataName(Button, QStringLiteral("button"));
+        Label = new QLabel(QStringLiteral("Text"));
+        SetSkinDataName(Label, QStringLiteral("stdlabel"));
+        layout->addWidget(Button);
+        layout->addWidget(Label);
+        Window.resize(200, 100);
+    }
+    // The colour of the button as drawn, left of its text.
+    QColor ButtonFace() {
+        Window.show();
+        return Button->grab().toImage().pixelColor(10, 12);
+    }
+};
+
+// The same spot of the theme's normal button picture, stretched to the button's size as the engine does.
+QColor PictureFace(const TSkinData& skin, int state = 0) {
+    const TSkinPart* face = skin.Theme()->Object(QStringLiteral("button"))->Part();
+    QImage drawn(75, 25, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    QPainter painter(&drawn);
+    DrawNineSlice(painter, drawn.rect(), face->State(state), face->Margins);
+    painter.end();
+    return drawn.pixelColor(10, 12);
+}
+
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) <= 6 && std::abs(a.green() - b.green()) <= 6 &&
+           std::abs(a.blue() - b.blue()) <= 6;
+}
+
+} // namespace
+
+TEST(SkinData, loadingRestylesRegisteredWindowsAndLaterOnesTakeTheCurrentTheme) {
+    auto office = Stored("Office2007.skn");
+    auto orion = Stored("Orion.skn");
+    TSkinData skin;
+    skin.SetCompressedStoredSkin(office.get());
+
+    TSampleWindow first;
+    skin.RegisterWindow(&first.Window);
+    const QColor officeFace = first.ButtonFace();
+    EXPECT_TRUE(Near(officeFace, PictureFace(skin)))
+        << officeFace.name().toStdString() << " drawn, " << PictureFace(skin).name().toStdString() << " in the theme";
+    EXPECT_EQ(first.Window.palette().color(QPalette::Window), skin.Theme()->Palette().color(QPalette::Window));
+
+    skin.SetCompressedStoredSkin(orion.get());
+    const QColor orionFace = first.ButtonFace();
+    EXPECT_TRUE(Near(orionFace, PictureFace(skin))) << orionFace.name().toStdString();
+    EXPECT_FALSE(Near(orionFace, officeFace));
+    EXPECT_EQ(first.Window.palette().color(QPalette::Window), skin.Theme()->Palette().color(QPalette::Window));
+
+    TSampleWindow later;
+    skin.RegisterWindow(&later.Window);
+    EXPECT_TRUE(Near(later.ButtonFace(), orionFace));
+
+    // Loading the same slot again restyles again (the slot's content may have been replaced).
+    office->Assign(*orion);
+    orion->SetCompressedData(QByteArray());
+    skin.SetCompressedStoredSkin(office.get());
+    EXPECT_TRUE(Near(first.ButtonFace(), orionFace));
+}
+
+TEST(SkinData, namingASkinObjectLaterTakesEffectAndUnregisteringGivesThePlatformLookBack) {
+    auto stored = Stored("GameStyle.skn");
+    TSkinData skin;
+    skin.SetCompressedStoredSkin(stored.get());
+    TSampleWindow window;
+    auto* plain = new QPushButton(QStringLiteral("Plain"), &window.Window);
+    plain->setFixedSize(75, 25);
+    skin.RegisterWindow(&window.Window);
+    window.Window.show();
+    const QColor unnamed = plain->grab().toImage().pixelColor(10, 12);
+    EXPECT_FALSE(Near(unnamed, PictureFace(skin)));
+    SetSkinDataName(plain, QStringLiteral("button"));
+    EXPECT_EQ(SkinDataName(plain), QStringLiteral("button"));
+    EXPECT_TRUE(Near(plain->grab().toImage().pixelColor(10, 12), PictureFace(skin)));
+
+    skin.UnregisterWindow(&window.Window);
+    EXPECT_FALSE(skin.IsRegistered(&window.Window));
+    EXPECT_TRUE(window.Window.styleSheet().isEmpty());
+    EXPECT_FALSE(Near(window.ButtonFace(), PictureFace(skin)));
+}
+
+TEST(SkinData, destroyedWindowsLeaveTheRegister) {
+    auto stored = Stored("Lagoon.skn");
+    TSkinData skin;
+    skin.SetCompressedStoredSkin(stored.get());
+    auto* window = new QWidget;
+    skin.RegisterWindow(window);
+    skin.RegisterWindow(window);
+    EXPECT_TRUE(skin.IsRegistered(window));
+    delete window;
+    EXPECT_FALSE(skin.IsRegistered(window));
+    skin.SetCompressedStoredSkin(stored.get()); // nothing left to restyle, nothing dangling
+}
+
+TEST(SkinData, messageBoxMetricsComeFromTheTheme) {
+    TSkinData skin;
+    EXPECT_FALSE(skin.ButtonPictureHeight().has_value()) << "no theme: the message box uses its own 25";
+    EXPECT_EQ(skin.FrameMinWidth(), 0);
+    EXPECT_EQ(skin.FrameMaxWidth(), QWIDGETSIZE_MAX);
+    std::map<int, int> heights;
+    for (const std::string& fileName : CarriedFileNames()) {
+        SCOPED_TRACE(fileName);
+        auto stored = Stored(fileName);
+        skin.SetCompressedStoredSkin(stored.get());
+        const TSkinObject* button = skin.Theme()->Object(QStringLiteral("button"));
+        const TSkinObject* form = skin.Theme()->Object(QStringLiteral("form"));
+        ASSERT_TRUE(skin.ButtonPictureHeight().has_value());
+        EXPECT_EQ(*skin.ButtonPictureHeight(), button->PictureRect().height());
+        EXPECT_EQ(skin.FrameMinWidth(), form->Int(QStringLiteral("MinWidth"), -1));
+        EXPECT_EQ(skin.FrameMaxWidth(), form->Int(QStringLiteral("MaxWidth"), -1));
+        ++heights[*skin.ButtonPictureHeight()];
+    }
+    EXPECT_GT(heights.size(), 1u) << "the themes do not all share one button height";
+}
+
+TEST(SkinData, theMouseOverAButtonShowsItsHotPictureUnlessEffectsAreOff) {
+    auto stored = Stored("VistaTM.skn");
+    TSkinData skin;
+    skin.SetCompressedStoredSkin(stored.get());
+    TSampleWindow window;
+    skin.RegisterWindow(&window.Window);
+    const QColor normal = window.ButtonFace();
+    const QColor hot = PictureFace(skin, 1);
+    ASSERT_FALSE(Near(normal, hot));
+    QTest::mouseMove(window.Button, QPoint(10, 12));
+    testsupport::RunUntilIdle();
+    EXPECT_TRUE(Near(window.ButtonFace(), hot)) << window.ButtonFace().name().toStdString();
+
+    skin.SetEnableSkinEffects(false);
+    EXPECT_FALSE(skin.StyleSheet().contains(QLatin1String(":hover")));
+    EXPECT_EQ(window.Window.styleSheet(), skin.StyleSheet());
+    EXPECT_TRUE(Near(window.ButtonFace(), normal)) << "still under the mouse, drawn as normal";
+}
+
+TEST(SkinResources, everyFileIsFoundByItsPathWithItsBytes) {
+    // Enough names for hash collisions and a deep binary search.
+    std::map<QString, QByteArray> files;
+    for (int i = 0; i < 300; ++i) {
+        files[QStringLiteral("object%1.main.%2.png").arg(i % 37).arg(i)] = QByteArray(i % 50, static_cast<char>(i));
+    }
+    files[QStringLiteral("Aa")] = "first";
+    files[QStringLiteral("BQ")] = "same hash as Aa";
+    TSkinResourceFolder folder(QStringLiteral("/vellicor-skin-test/1"), files);
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name.toStdString());
+        QFile file(folder.Path(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), bytes);
+    }
+    EXPECT_FALSE(QFile::exists(folder.Path(QStringLiteral("missing.png"))));
+}
+
+TEST(SkinResources, aFolderIsGoneOnceReleased) {
+    QString path;
+    {
+        TSkinResourceFolder folder(QStringLiteral("/vellicor-skin-test/2"), {{QStringLiteral("a.png"), "x"}});
+        path = folder.Path(QStringLiteral("a.png"));
+        EXPECT_TRUE(QFile::exists(path));
+    }
+    EXPECT_FALSE(QFile::exists(path));
+}

@@ -1,0 +1,229 @@
+// Themed frames: caption buttons by kind, the frame's size contract, dragging, minimising,
+// closing, and the platform's frame whenever no themed frame can be drawn.
+#include "SkinTestSupport.h"
+
+#include "GuiTestSupport.h"
+#include "skin/SkinForm.h"
+#include "skin/SkinTheme.h"
+
+#include <QAbstractButton>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using namespace skintest;
+
+namespace {
+
+// A form as the program builds one: a zero-margin layout holding one client widget.
+template <typename TForm = QWidget> struct TFramedForm {
+    TForm Form;
+    QWidget* Client;
+    TSkinForm* Frame;
+
+    TFramedForm(TSkinData* skin, TSkinFormKind kind, QSize client = QSize(376, 161)) {
+        Form.setWindowTitle(QStringLiteral("About Vellicor"));
+        auto* layout = new QVBoxLayout(&Form);
+        layout->setContentsMargins(0, 0, 0, 0);
+        Client = new QWidget;
+        layout->addWidget(Client);
+        Form.resize(client);
+        Frame = new TSkinForm(&Form, skin, kind);
+    }
+    QAbstractButton* CaptionButton(const char* name) { return Form.template findChild<QAbstractButton*>(name); }
+    QWidget* Caption() { return Form.template findChild<QWidget*>(QStringLiteral("SkinCaption")); }
+};
+
+class SkinFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { FSkin.SetCompressedStoredSkin(FStored.get()); }
+
+    std::unique_ptr<TCompressedStoredSkin> FStored = Stored("Office2007.skn");
+    TSkinData FSkin;
+};
+
+} // namespace
+
+TEST_F(SkinFormTest, eachKindShowsItsCaptionButtons) {
+    const struct {
+        const char* Name;
+        TSkinFormKind Kind;
+        bool SysMenu, Minimize, Close;
+    } kinds[] = {
+        {"main window", TSkinFormKind::MainWindow, true, true, false},
+        {"dialog", TSkinFormKind::Dialog, false, false, true},
+        {"message box", TSkinFormKind::MessageBox, false, false, false},
+    };
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.Name);
+        TFramedForm form(&FSkin, k.Kind);
+        form.Form.show();
+        EXPECT_EQ(form.CaptionButton("SkinSysMenuButton") != nullptr, k.SysMenu);
+        EXPECT_EQ(form.CaptionButton("SkinMinimizeButton") != nullptr, k.Minimize);
+        EXPECT_EQ(form.CaptionButton("SkinCloseButton") != nullptr, k.Close);
+        for (QAbstractButton* button : form.Caption()->findChildren<QAbstractButton*>()) {
+            EXPECT_TRUE(button->isVisible());
+            EXPECT_GE(button->x(), form.Form.width() / 2) << "caption buttons stand on the right";
+        }
+        EXPECT_EQ(form.Form.findChildren<QAction*>(QStringLiteral("SkinMinimizeItem")).size(),
+                  k.Kind == TSkinFormKind::MainWindow ? 1 : 0);
+    }
+}
+
+TEST_F(SkinFormTest, theFrameSurroundsTheClientAtItsDesignedSize) {
+    TFramedForm form(&FSkin, TSkinFormKind::Dialog);
+    form.Form.show();
+    form.Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form.Form));
+    EXPECT_TRUE(form.Frame->FrameActive());
+    EXPECT_TRUE(form.Form.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(form.Form.contentsMargins(), QMargins(3, 27, 3, 3));
+    EXPECT_EQ(form.Client->size(), QSize(376, 161));
+    EXPECT_EQ(form.Form.size(), QSize(382, 191));
+    EXPECT_EQ(form.Client->pos(), QPoint(3, 27));
+
+    AdjustClientSize(&form.Form);
+    EXPECT_EQ(form.Form.size(), QSize(382, 191));
+    EXPECT_EQ(form.Client->size(), QSize(376, 161));
+
+    // The frame is drawn from the theme: the caption's middle and a side border carry its pictures.
+    const QImage shot = form.Form.grab().toImage();
+    const TSkinObject* frame = FSkin.Theme()->Object(QStringLiteral("form"));
+    const QImage caption = frame->Part(QStringLiteral("Caption"))->State(0);
+    const QColor window = FSkin.Theme()->Palette().color(QPalette::Window);
+    EXPECT_NE(shot.pixelColor(30, 20), window);
+    EXPECT_EQ(shot.pixelColor(0, 100), frame->Part(QStringLiteral("Border"))->State(0).pixelColor(0, 8));
+    EXPECT_EQ(shot.pixelColor(100, 190), frame->Part(QStringLiteral("Border"))->State(0).pixelColor(8, 15));
+    EXPECT_EQ(shot.pixelColor(5, 13), caption.pixelColor(5, 13));
+}
+
+TEST_F(SkinFormTest, withoutAThemedFrameThePlatformFrameStaysAndNothingIsResized) {
+    TSkinData empty;
+    TFramedForm plain(&empty, TSkinFormKind::Dialog);
+    plain.Form.show();
+    EXPECT_FALSE(plain.Frame->FrameActive());
+    EXPECT_FALSE(plain.Form.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(plain.Form.contentsMargins(), QMargins());
+    EXPECT_FALSE(plain.Caption()->isVisible());
+    AdjustClientSize(&plain.Form);
+    EXPECT_EQ(plain.Form.size(), QSize(376, 161));
+
+    // No frame attached at all.
+    QWidget bare;
+    bare.resize(200, 100);
+    AdjustClientSize(&bare);
+    EXPECT_EQ(bare.size(), QSize(200, 100));
+
+    // Loading a theme later attaches the frame; SkinnableForm off takes it away again.
+    auto stored = Stored("Andromeda.skn");
+    empty.SetCompressedStoredSkin(stored.get());
+    EXPECT_TRUE(plain.Frame->FrameActive());
+    EXPECT_EQ(plain.Client->size(), QSize(376, 161));
+    empty.SetSkinnableForm(false);
+    EXPECT_FALSE(plain.Frame->FrameActive());
+    EXPECT_EQ(plain.Form.size(), QSize(376, 161));
+    EXPECT_FALSE(plain.Form.windowFlags().testFlag(Qt::FramelessWindowHint));
+}
+
+TEST_F(SkinFormTest, aFixedSizeFormGrowsByTheFrame) {
+    QDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* client = new QLabel(QStringLiteral("client"));
+    layout->addWidget(client);
+    dialog.setFixedSize(300, 120);
+    new TSkinForm(&dialog, &FSkin, TSkinFormKind::Dialog);
+    dialog.show();
+    EXPECT_EQ(dialog.size(), QSize(306, 150));
+    EXPECT_EQ(client->size(), QSize(300, 120));
+}
+
+TEST_F(SkinFormTest, draggingTheCaptionMovesTheWindow) {
+    TFramedForm form(&FSkin, TSkinFormKind::MainWindow);
+    form.Form.move(100, 100);
+    form.Form.show();
+    testsupport::RunUntilIdle();
+    const QPoint start = form.Form.pos();
+    QWidget* caption = form.Caption();
+    QTest::mousePress(caption, Qt::LeftButton, Qt::NoModifier, QPoint(60, 12));
+    // Positions are the caption's own: it moves with the window.
+    QTest::mouseMove(caption, QPoint(100, 52));
+    EXPECT_EQ(form.Form.pos(), start + QPoint(40, 40));
+    QTest::mouseMove(caption, QPoint(50, 22));
+    QTest::mouseRelease(caption, Qt::LeftButton, Qt::NoModifier, QPoint(50, 22));
+    EXPECT_EQ(form.Form.pos(), start + QPoint(30, 50));
+    QTest::mouseMove(caption, QPoint(10, 10));
+    EXPECT_EQ(form.Form.pos(), start + QPoint(30, 50)) << "released: the window stays";
+}
+
+TEST_F(SkinFormTest, minimiseButtonAndSystemMenuMinimise) {
+    TFramedForm form(&FSkin, TSkinFormKind::MainWindow);
+    form.Form.show();
+    QTest::mouseClick(form.CaptionButton("SkinMinimizeButton"), Qt::LeftButton);
+    EXPECT_TRUE(form.Form.isMinimized());
+
+    form.Form.showNormal();
+    EXPECT_FALSE(form.Form.isMinimized());
+    QTest::mouseClick(form.CaptionButton("SkinSysMenuButton"), Qt::LeftButton);
+    QMenu* menu = form.Frame->SystemMenu();
+    EXPECT_TRUE(menu->isVisible());
+    QAction* minimize = form.Form.findChild<QAction*>(QStringLiteral("SkinMinimizeItem"));
+    ASSERT_NE(minimize, nullptr);
+    minimize->trigger();
+    EXPECT_TRUE(form.Form.isMinimized());
+}
+
+TEST_F(SkinFormTest, theCloseButtonClosesAndADialogTakesItAsCancel) {
+    QDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("client")));
+    dialog.resize(300, 120);
+    new TSkinForm(&dialog, &FSkin, TSkinFormKind::Dialog);
+    bool closed = false;
+    testsupport::OnNextModal([&](QWidget* modal) {
+        closed = modal == &dialog;
+        QTest::mouseClick(modal->findChild<QAbstractButton*>(QStringLiteral("SkinCloseButton")), Qt::LeftButton);
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(dialog.isVisible());
+
+    // The system menu's Close does the same for a message box, which has no caption buttons.
+    TFramedForm<QDialog> box(&FSkin, TSkinFormKind::MessageBox);
+    testsupport::OnNextModal(
+        [&](QWidget*) { box.Form.findChild<QAction*>(QStringLiteral("SkinCloseItem"))->trigger(); });
+    EXPECT_EQ(box.Form.exec(), QDialog::Rejected);
+}
+
+TEST_F(SkinFormTest, theMenuBarIsDrawnFromMainmenubar) {
+    TFramedForm form(&FSkin, TSkinFormKind::MainWindow);
+    auto* bar = new QMenuBar(form.Client);
+    form.Frame->SetMainMenuBar(bar);
+    EXPECT_EQ(form.Frame->MainMenuBar(), bar);
+    EXPECT_EQ(SkinDataName(bar), QStringLiteral("mainmenubar"));
+    EXPECT_EQ(TSkinForm::Of(&form.Form), form.Frame);
+}
+
+// The main window owns its live theme and slot: both go with it, in whatever order Qt deletes them.
+TEST(SkinFormOwnership, aWindowOwningItsLiveThemeIsDestroyedCleanly) {
+    auto* form = new QWidget;
+    auto* layout = new QVBoxLayout(form);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* button = new QPushButton(QStringLiteral("OK"));
+    SetSkinDataName(button, QStringLiteral("button"));
+    layout->addWidget(button);
+    auto* slot = new TCompressedStoredSkin(form);
+    slot->Assign(*Stored("Orion.skn"));
+    auto* skin = new TSkinData(form);
+    skin->SetCompressedStoredSkin(slot);
+    new TSkinForm(form, skin, TSkinFormKind::MainWindow);
+    form->show();
+    testsupport::RunUntilIdle();
+    delete form;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "TempDir.h"
+
+#include <string>
+
+namespace testsupport {
+
+/// A running process whose executable file name is exactly `name` (such as "OUTLOOK.EXE"): a copy of a
+/// small program of ours that waits until it is killed, started from a temporary folder. It is killed when
+/// the object goes, and also dies with the test program. Throws std::runtime_error when it cannot start.
+class TNamedProcess {
+public:
+    explicit TNamedProcess(const std::string& name);
+    ~TNamedProcess();
+    TNamedProcess(const TNamedProcess&) = delete;
+    TNamedProcess& operator=(const TNamedProcess&) = delete;
+
+    /// The process id.
+    long Id() const { return FId; }
+
+private:
+    TTempDir FFolder;
+    long FId = 0;
+    void* FHandle = nullptr; // Windows: the process handle
+};
+
+} // namespace testsupport

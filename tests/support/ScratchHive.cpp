@@ -1,0 +1,119 @@
+#include "ScratchHive.h"
+
+#include "TempDir.h"
+
+#include <optional>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <sstream>
+#include <vector>
+#endif
+
+namespace testsupport {
+
+std::string EmptyUserReg() {
+    return "WINE REGISTRY Version 2\n"
+           ";; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n"
+           "\n"
+           "#arch=win64\n";
+}
+
+#ifndef _WIN32
+
+struct TScratchHive::TState {
+    TTempDir Folder;
+    std::optional<TScopedEnv> Prefix;
+};
+
+TScratchHive::TScratchHive() : FState(std::make_unique<TState>()) {
+    WriteFileBytes(FState->Folder / "user.reg", EmptyUserReg());
+    FState->Prefix.emplace("WINEPREFIX", FState->Folder.Path().string());
+}
+
+TScratchHive::~TScratchHive() = default;
+
+std::string TScratchHive::Snapshot() const {
+    return ReadFileBytes(FState->Folder / "user.reg");
+}
+
+std::filesystem::path TScratchHive::Prefix() const {
+    return FState->Folder.Path();
+}
+
+#else
+
+namespace {
+
+// Every key and value below `key`, in the order the registry lists them.
+void Dump(HKEY key, const std::string& path, std::ostringstream& out) {
+    for (DWORD i = 0;; ++i) {
+        char name[16384];
+        DWORD nameLength = sizeof name;
+        DWORD type = 0;
+        std::vector<BYTE> data(1 << 16);
+        DWORD dataLength = static_cast<DWORD>(data.size());
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, &type, data.data(), &dataLength) != ERROR_SUCCESS) {
+            break;
+        }
+        out << path << "|" << std::string(name, nameLength) << "|" << type << "|"
+            << std::string(reinterpret_cast<const char*>(data.data()), dataLength) << "\n";
+    }
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        DWORD nameLength = sizeof name;
+        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        const std::string child = path + "\\" + std::string(name, nameLength);
+        out << child << "\n";
+        HKEY sub = nullptr;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ, &sub) == ERROR_SUCCESS) {
+            Dump(sub, child, out);
+            RegCloseKey(sub);
+        }
+    }
+}
+
+} // namespace
+
+struct TScratchHive::TState {
+    std::string Path;
+    HKEY Key = nullptr;
+};
+
+TScratchHive::TScratchHive() : FState(std::make_unique<TState>()) {
+    static std::atomic<unsigned> counter{0};
+    FState->Path =
+        "Software\\VellicorTests\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, FState->Path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &FState->Key, nullptr) != ERROR_SUCCESS ||
+        RegOverridePredefKey(HKEY_CURRENT_USER, FState->Key) != ERROR_SUCCESS) {
+        throw std::runtime_error("cannot redirect HKEY_CURRENT_USER to a scratch key");
+    }
+}
+
+TScratchHive::~TScratchHive() {
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCloseKey(FState->Key);
+    RegDeleteTreeA(HKEY_CURRENT_USER, FState->Path.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, FState->Path.c_str());
+}
+
+std::string TScratchHive::Snapshot() const {
+    std::ostringstream out;
+    Dump(FState->Key, "", out);
+    return out.str();
+}
+
+std::filesystem::path TScratchHive::Prefix() const {
+    return {};
+}
+
+#endif
+
+} // namespace testsupport
