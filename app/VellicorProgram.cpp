@@ -3,7 +3,9 @@
 #include "app/Display.h"
 #include "settings/uSettings.h"
 #include "ui/Application.h"
+#include "ui/Product.h"
 #include "ui/SkinMessage.h"
+#include "ui/help/HTMLHelpViewer.h"
 #include "ui/uMainForm.h"
 
 #include <QApplication>
@@ -13,9 +15,6 @@
 #include <memory>
 
 namespace {
-
-const char* const KTitle = "Vellicor 2009 by www.korvane.example";
-const char* const KHelpFile = "Help.chm";
 
 /// The settings store reports in the toolkit's plain message dialog: the text, one OK, the title.
 void ShowPlainMessage(const std::string& text) {
@@ -36,13 +35,18 @@ int main(int argc, char** argv) {
     // Module initialisation, in dependency order.
     InitializeSettingsUnit();
     InitializeSkinMessageTexts();
+    RegisterHtmlHelpViewer();
 
     auto application = std::make_unique<QApplication>(argc, argv);
     // Only the main window's closing ends the program; a help window may outlive it until then.
     application->setQuitOnLastWindowClosed(false);
-    Application::SetTitle(QString::fromLatin1(KTitle));
-    Application::SetHelpFile(QString::fromLatin1(KHelpFile));
+    Application::SetTitle(QString::fromLatin1(KApplicationTitle));
+    Application::SetHelpFile(QString::fromLatin1(kHelpFileName));
     SetSettingsReporter(ShowPlainMessage);
+    // A message box's Help button shows its help context in the application's help file.
+    TSkinMessage::HelpHandler = [](int context) {
+        HelpSystem().ShowContextHelp(context, FromQString(Application::HelpFile()));
+    };
 
     Settings = new TSettings();
     Settings->Load();
@@ -54,7 +58,9 @@ int main(int argc, char** argv) {
 
     // Finalisation, in reverse order of initialisation. Nothing is saved here.
     FinalizeSettingsUnit();
-    delete mainForm;
+    FinalizeHtmlHelpViewer(); // closes every help window
+    delete mainForm;          // the application object's windows, with the Outlook model
     application.reset();
+    ReleaseHtmlHelpLibrary(); // last of all
     return 0;
 }

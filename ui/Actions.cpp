@@ -35,7 +35,9 @@ TActionList::TActionList(QObject* owner) : QObject(owner) {
     }
 }
 
-void TActionList::Add(TAction* action) { FActions.append(action); }
+void TActionList::Add(TAction* action) {
+    FActions.append(action);
+}
 
 void TActionList::UpdateActions() {
     // An update handler that fails opens the error box, whose loop goes idle again: do not

@@ -11,14 +11,20 @@ QString GTitle;
 QString GHelpFile;
 } // namespace
 
-QString Title() { return GTitle; }
+QString Title() {
+    return GTitle;
+}
 void SetTitle(const QString& title) {
     GTitle = title;
     QApplication::setApplicationName(title);
 }
 
-QString HelpFile() { return GHelpFile; }
-void SetHelpFile(const QString& fileName) { GHelpFile = fileName; }
+QString HelpFile() {
+    return GHelpFile;
+}
+void SetHelpFile(const QString& fileName) {
+    GHelpFile = fileName;
+}
 
 QString ErrorBoxText(const QString& message) {
     if (!message.isEmpty() && message.back().unicode() > u'.') {
@@ -62,7 +68,9 @@ bool Dispatch(const std::function<void()>& handler) noexcept {
 
 } // namespace Application
 
-QString ToQString(const std::string& text) { return QString::fromLocal8Bit(text.data(), qsizetype(text.size())); }
+QString ToQString(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+}
 
 std::string FromQString(const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();

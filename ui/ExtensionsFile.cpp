@@ -51,4 +51,6 @@ std::string PredefinedFileTypesPath() {
     return (GTestFolder.empty() ? platform::GetExeFolder() : GTestFolder) + "Extensions.txt";
 }
 
-void SetPredefinedFileTypesFolderForTesting(const std::string& folder) { GTestFolder = folder; }
+void SetPredefinedFileTypesFolderForTesting(const std::string& folder) {
+    GTestFolder = folder;
+}

@@ -1,5 +1,9 @@
 #include "ui/ProductArt.h"
 
-QPixmap ProductPanelPicture() { return QPixmap(QStringLiteral(":/vellicor/panel.png")); }
+QPixmap ProductPanelPicture() {
+    return QPixmap(QStringLiteral(":/vellicor/panel.png"));
+}
 
-QPixmap ProductLogo() { return QPixmap(QStringLiteral(":/vellicor/logo.png")); }
+QPixmap ProductLogo() {
+    return QPixmap(QStringLiteral(":/vellicor/logo.png"));
+}

@@ -1,5 +1,7 @@
 #include "ui/SkinMessage.h"
 
+#include "skin/SkinData.h"
+#include "skin/SkinForm.h"
 #include "ui/Application.h"
 
 #include <QApplication>
@@ -62,11 +64,9 @@ void EnsureTexts() {
     }
 }
 
-QString ThemedText(const ISkinMessageTheme* theme, const char* key, const QString& fallback) {
-    if (theme != nullptr && *key != '\0') {
-        if (auto text = theme->ResourceString(QString::fromLatin1(key))) {
-            return *text;
-        }
+QString ThemedText(const TSkinData* theme, const char* key, const QString& fallback) {
+    if (theme != nullptr && theme->ResourceStrData() != nullptr && *key != '\0') {
+        return theme->ResourceStrData()->Value(QString::fromLatin1(key), fallback);
     }
     return fallback;
 }
@@ -99,9 +99,13 @@ QString MessageButtonCaption(TMsgDlgBtn button) {
     return GButtonCaptions.at(std::size_t(button));
 }
 
-QString MessageButtonName(TMsgDlgBtn button) { return QString::fromLatin1(GButtons.at(std::size_t(button)).Name); }
+QString MessageButtonName(TMsgDlgBtn button) {
+    return QString::fromLatin1(GButtons.at(std::size_t(button)).Name);
+}
 
-TModalResult MessageButtonResult(TMsgDlgBtn button) { return GButtons.at(std::size_t(button)).Result; }
+TModalResult MessageButtonResult(TMsgDlgBtn button) {
+    return GButtons.at(std::size_t(button)).Result;
+}
 
 TSkinMessageForm::TSkinMessageForm(QWidget* owner) : QDialog(owner), FClient(new QWidget(this)) {
     setObjectName(QStringLiteral("SkinMessageForm"));
@@ -145,10 +149,8 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
     const TKindInfo& kindInfo = GKinds[kindIndex];
     form.setWindowTitle(kind == mtCustom ? Application::Title()
                                          : ThemedText(SkinData, kindInfo.ResourceKey, GKindCaptions[kindIndex]));
-    if (SkinData != nullptr) {
-        SkinData->SkinMessageForm(&form, form.FClient);
-    }
     QWidget* client = form.FClient;
+    TSkinForm* frame = SkinData != nullptr ? new TSkinForm(&form, SkinData, TSkinFormKind::MessageBox) : nullptr;
 
     int buttonHeight = KDefaultButtonHeight;
     if (CtrlSkinData != nullptr) {
@@ -167,7 +169,7 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
     label->setTextFormat(Qt::PlainText);
     label->setFont(DefaultFont);
     if (CtrlSkinData != nullptr) {
-        CtrlSkinData->SkinControl(label, MessageLabelSkinDataName);
+        SetSkinDataName(label, MessageLabelSkinDataName);
     }
     label->ensurePolished();
     label->adjustSize();
@@ -183,11 +185,12 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
 
     int clientHeight = buttonHeight + label->height() + 50;
     int clientWidth = std::max(rowWidth, 50 + label->width()) + 40;
-    if (SkinData != nullptr) {
-        const int frame = SkinData->FrameExtent().width();
-        const int outer = std::clamp(clientWidth + frame, SkinData->MinFrameWidth(),
-                                     std::max(SkinData->MinFrameWidth(), SkinData->MaxFrameWidth()));
-        clientWidth = outer - frame;
+    if (frame != nullptr && frame->FrameActive()) {
+        // The outer width stays within what the theme's frame allows.
+        const int extent = TSkinForm::FrameMargins.left() + TSkinForm::FrameMargins.right();
+        const int outer = std::clamp(clientWidth + extent, SkinData->FrameMinWidth(),
+                                     std::max(SkinData->FrameMinWidth(), SkinData->FrameMaxWidth()));
+        clientWidth = outer - extent;
     }
     client->setFixedSize(clientWidth, clientHeight);
 
@@ -202,14 +205,14 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
         }
         const auto button = TMsgDlgBtn(bit);
         const TButtonInfo& info = GButtons[std::size_t(bit)];
-        auto* push = new QPushButton(ThemedText(CtrlSkinData, info.ResourceKey, GButtonCaptions[std::size_t(bit)]),
-                                     client);
+        auto* push =
+            new QPushButton(ThemedText(CtrlSkinData, info.ResourceKey, GButtonCaptions[std::size_t(bit)]), client);
         push->setObjectName(QString::fromLatin1(info.Name));
         push->setFont(DefaultButtonFont);
         push->setFocusPolicy(Qt::StrongFocus);
         push->setGeometry(left, top, KButtonWidth, buttonHeight);
         if (CtrlSkinData != nullptr) {
-            CtrlSkinData->SkinControl(push, ButtonSkinDataName);
+            SetSkinDataName(push, ButtonSkinDataName);
         }
         left += KButtonWidth + KButtonGap;
         if (button == mbHelp) {

@@ -10,6 +10,7 @@
 
 class QLabel;
 class QPushButton;
+class TSkinData;
 
 /// Kinds of message, by code.
 enum TMsgDlgType : int { mtWarning = 0, mtError = 1, mtInformation = 2, mtConfirmation = 3, mtCustom = 4 };
@@ -54,26 +55,6 @@ enum : TModalResult {
     mrYesToAll = 10
 };
 
-/// What the message box needs of the theme that draws it. The skin engine provides one; without
-/// a theme, buttons are 25 high and the width has no limits.
-class ISkinMessageTheme {
-public:
-    virtual ~ISkinMessageTheme() = default;
-    /// Height of the theme's "button" picture rectangle, when the theme has such a button object.
-    virtual std::optional<int> ButtonPictureHeight() const = 0;
-    /// Smallest and largest outer width the theme's frame allows.
-    virtual int MinFrameWidth() const = 0;
-    virtual int MaxFrameWidth() const = 0;
-    /// A text of the theme's string table under `key`, when it has one.
-    virtual std::optional<QString> ResourceString(const QString& key) const = 0;
-    /// Gives the box its themed frame (no caption buttons) and themes its controls.
-    virtual void SkinMessageForm(QDialog* form, QWidget* client) = 0;
-    /// Names the skin object that draws a control ("button", "stdlabel").
-    virtual void SkinControl(QWidget* control, const QString& skinDataName) = 0;
-    /// Outer size less client size of a themed frame.
-    virtual QSize FrameExtent() const = 0;
-};
-
 /// Prepares the default captions and button texts; the program does it once at start-up.
 void InitializeSkinMessageTexts();
 
@@ -101,8 +82,8 @@ class TSkinMessage : public QObject {
 public:
     explicit TSkinMessage(QObject* owner = nullptr);
 
-    ISkinMessageTheme* SkinData = nullptr;    // draws frame and caption
-    ISkinMessageTheme* CtrlSkinData = nullptr; // draws label and buttons
+    TSkinData* SkinData = nullptr;     // draws frame and caption
+    TSkinData* CtrlSkinData = nullptr; // draws label and buttons
     QString ButtonSkinDataName = QStringLiteral("button");
     QString MessageLabelSkinDataName = QStringLiteral("stdlabel");
     QFont DefaultFont;

@@ -2,15 +2,20 @@
 
 #include "outlook/ExtensionList.h"
 #include "platform/StringCompare.h"
+#include "skin/SkinData.h"
+#include "skin/SkinForm.h"
 #include "ui/Application.h"
 #include "ui/ExtensionsFile.h"
-#include "ui/SkinSeams.h"
+#include "ui/help/HTMLHelpViewer.h"
+#include "ui/uMainForm.h"
 
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -87,8 +92,8 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     connect(inner, &QScrollBar::valueChanged, sbExtList, &QScrollBar::setValue);
     connect(sbExtList, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
 
-    rbManual = new QRadioButton(QStringLiteral("Input file extension(s) into the edit box (example: .exe;.js):"),
-                                FClientArea);
+    rbManual =
+        new QRadioButton(QStringLiteral("Input file extension(s) into the edit box (example: .exe;.js):"), FClientArea);
     rbManual->setObjectName(QStringLiteral("rbManual"));
     rbManual->setGeometry(16, 175, 313, 25);
 
@@ -118,7 +123,7 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     for (QPushButton* button : {btnOK, btnCancel, btnHelp}) {
         button->setAutoDefault(false); // Enter is for OK wherever the focus is
     }
-    connect(btnHelp, &QPushButton::clicked, this, [] { Application::Dispatch([] { ShowProgramHelp(); }); });
+    connect(btnHelp, &QPushButton::clicked, this, [] { Application::Dispatch([] { ShowHelpContents(); }); });
 
     for (QRadioButton* radio : {rbList, rbManual}) {
         connect(radio, &QRadioButton::clicked, this, [this] { Application::Dispatch([this] { rbManualClick(); }); });
@@ -129,6 +134,23 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     setTabOrder(edtInputExtensions, btnOK);
     setTabOrder(btnOK, btnCancel);
     setTabOrder(btnCancel, btnHelp);
+
+    SetSkinDataName(rbList, QStringLiteral("radiobox"));
+    SetSkinDataName(rbManual, QStringLiteral("radiobox"));
+    SetSkinDataName(lvExtensions, QStringLiteral("listview"));
+    SetSkinDataName(sbExtList, QStringLiteral("vscrollbar"));
+    SetSkinDataName(edtInputExtensions, QStringLiteral("edit"));
+    SetSkinDataName(divider, QStringLiteral("bevel"));
+    for (QPushButton* button : {btnOK, btnCancel, btnHelp}) {
+        SetSkinDataName(button, QStringLiteral("button"));
+    }
+    if (MainForm != nullptr) {
+        new TSkinForm(this, MainForm->skSkinData, TSkinFormKind::Dialog);
+    }
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
 
     Application::Dispatch([this] { FormCreate(); });
 }

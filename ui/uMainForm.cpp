@@ -3,12 +3,17 @@
 #include "outlook/OutlookInteraction.h"
 #include "platform/SysUtils.h"
 #include "settings/uSettings.h"
+#include "skin/SkinData.h"
+#include "skin/SkinForm.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
-#include "ui/uAddFileType.h"
 #include "ui/OpenWebPage.h"
+#include "ui/Product.h"
 #include "ui/ProductArt.h"
-#include "ui/SkinSeams.h"
+#include "ui/help/HTMLHelpViewer.h"
+#include "ui/uAboutForm.h"
+#include "ui/uAddFileType.h"
+#include "ui/uDMSkins.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -38,8 +43,6 @@ const char* const KCancelQuestion = "Do you wish to cancel changes?";
 const char* const KSwitchQuestion = "Do you wish to save changes before switching to another Outlook version";
 const char* const KExitQuestion = "Save changes before exit?";
 
-const char* const KProductWebPage = "https://www.korvane.example/vellicor/";
-
 constexpr int KClientWidth = 589;
 constexpr int KClientHeight = 346;
 
@@ -56,6 +59,8 @@ QWidget* MakePanel(const char* name, QWidget* parent, const QRect& geometry) {
     auto* panel = new QWidget(parent);
     panel->setObjectName(QString::fromLatin1(name));
     panel->setGeometry(geometry);
+    panel->setAttribute(Qt::WA_StyledBackground);
+    SetSkinDataName(panel, QStringLiteral("panel"));
     return panel;
 }
 
@@ -63,6 +68,7 @@ QPushButton* MakeButton(const char* name, QWidget* parent, const QRect& geometry
     auto* button = new QPushButton(parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(geometry);
+    SetSkinDataName(button, QStringLiteral("button"));
     LinkButtonToAction(button, action);
     return button;
 }
@@ -100,7 +106,9 @@ void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items
     listBox->sortItems(Qt::AscendingOrder);
 }
 
-void AddListBoxItem(QListWidget* listBox, const std::string& item) { listBox->addItem(new TSortedItem(ToQString(item))); }
+void AddListBoxItem(QListWidget* listBox, const std::string& item) {
+    listBox->addItem(new TSortedItem(ToQString(item)));
+}
 
 std::vector<std::string> ListBoxItems(const QListWidget* listBox) {
     std::vector<std::string> items;
@@ -118,9 +126,19 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     FActionList = new TActionList(this);
+    // Built holding a copy of the default theme, which stays when the saved one cannot be applied.
+    skCompressedStoredSkin = new TCompressedStoredSkin(this);
+    skCompressedStoredSkin->setObjectName(QStringLiteral("skCompressedStoredSkin"));
+    LoadDefaultStoredSkin(*skCompressedStoredSkin);
+    skSkinData = new TSkinData(this);
+    skSkinData->setObjectName(QStringLiteral("skSkinData"));
+    Application::Dispatch([this] { skSkinData->SetCompressedStoredSkin(skCompressedStoredSkin); });
     CreateActions();
     CreateComponents();
     CreateMenus();
+    skSkinForm = new TSkinForm(this, skSkinData, TSkinFormKind::MainWindow);
+    skSkinForm->setObjectName(QStringLiteral("skSkinForm"));
+    skSkinForm->SetMainMenuBar(MainMenuBar);
     move(0, 0);
     Application::Dispatch([this] { FormCreate(); });
 }
@@ -135,8 +153,8 @@ TMainForm::~TMainForm() {
 
 void TMainForm::CreateActions() {
     auto make = [this](const char* name, const char* caption, const char* category) {
-        auto* action = new TAction(QString::fromLatin1(name), QString::fromLatin1(caption),
-                                   QString::fromLatin1(category), this);
+        auto* action =
+            new TAction(QString::fromLatin1(name), QString::fromLatin1(caption), QString::fromLatin1(category), this);
         FActionList->Add(action);
         return action;
     };
@@ -152,12 +170,16 @@ void TMainForm::CreateActions() {
     actAllowedAdd->OnExecute = [this](TAction*) { actAllowedAddExecute(); };
     actAllowedRemove = make("actAllowedRemove", "Remove", "Allowed");
     actAllowedRemove->OnExecute = [this](TAction*) { actAllowedRemoveExecute(); };
-    actAllowedRemove->OnUpdate = [this](TAction* a) { a->setEnabled(lbAllowed->currentRow() >= 0 && !lbAllowed->selectedItems().isEmpty()); };
+    actAllowedRemove->OnUpdate = [this](TAction* a) {
+        a->setEnabled(lbAllowed->currentRow() >= 0 && !lbAllowed->selectedItems().isEmpty());
+    };
     actBlockedAdd = make("actBlockedAdd", "Add...", "Blocked");
     actBlockedAdd->OnExecute = [this](TAction*) { actBlockedAddExecute(); };
     actBlockedRemove = make("actBlockedRemove", "Remove", "Blocked");
     actBlockedRemove->OnExecute = [this](TAction*) { actBlockedRemoveExecute(); };
-    actBlockedRemove->OnUpdate = [this](TAction* a) { a->setEnabled(lbBlocked->currentRow() >= 0 && !lbBlocked->selectedItems().isEmpty()); };
+    actBlockedRemove->OnUpdate = [this](TAction* a) {
+        a->setEnabled(lbBlocked->currentRow() >= 0 && !lbBlocked->selectedItems().isEmpty());
+    };
     actHelpContents = make("actHelpContents", "&Contents", "Help");
     actHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
     actHelpContents->setShortcutContext(Qt::WindowShortcut);
@@ -201,6 +223,7 @@ void TMainForm::CreateComponents() {
     QWidget* versionPanel = MakePanel("PanelOutlookVersion", clientPanel, QRect(0, 0, 444, 32));
     auto* versionLabel = new QLabel(QStringLiteral("Installed Outlook version:"), versionPanel);
     versionLabel->setObjectName(QStringLiteral("lblOutlookVersion"));
+    SetSkinDataName(versionLabel, QStringLiteral("stdlabel"));
     versionLabel->move(6, 10);
     versionLabel->adjustSize();
     cbOutlookVersion = new QComboBox(versionPanel);
@@ -208,6 +231,7 @@ void TMainForm::CreateComponents() {
     cbOutlookVersion->setEditable(false);
     cbOutlookVersion->setMaxVisibleItems(8);
     cbOutlookVersion->setGeometry(135, 6, 98, 20);
+    SetSkinDataName(cbOutlookVersion, QStringLiteral("combobox"));
     connect(cbOutlookVersion, &QComboBox::currentIndexChanged, this,
             [this] { Application::Dispatch([this] { cbOutlookVersionChange(); }); });
 
@@ -221,6 +245,7 @@ void TMainForm::CreateComponents() {
     PageControl = new QTabWidget(clientPanel);
     PageControl->setObjectName(QStringLiteral("PageControl"));
     PageControl->setGeometry(0, 32, 429, bodyHeight - 32 - 47);
+    SetSkinDataName(PageControl, QStringLiteral("tab"));
 
     auto makePage = [this](const char* name, const char* caption, const char* labelName, const char* labelText,
                            const char* listName, const char* addName, TAction* add, const char* removeName,
@@ -231,12 +256,14 @@ void TMainForm::CreateComponents() {
         page->Bottom = new QWidget(page);
         auto* label = new QLabel(QString::fromLatin1(labelText), page->Top);
         label->setObjectName(QString::fromLatin1(labelName));
+        SetSkinDataName(label, QStringLiteral("stdlabel"));
         label->move(9, 7);
         label->adjustSize();
         list = new QListWidget(page->Middle);
         list->setObjectName(QString::fromLatin1(listName));
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setSortingEnabled(false); // FormCreate switches sorting on
+        SetSkinDataName(list, QStringLiteral("listbox"));
         page->List = list;
         auto* addButton = MakeButton(addName, page->Bottom, QRect(9, 5, 75, 25), add);
         auto* removeButton = MakeButton(removeName, page->Bottom, QRect(90, 5, 75, 25), remove);
@@ -245,12 +272,12 @@ void TMainForm::CreateComponents() {
         setTabOrder(addButton, removeButton);
         return removeButton;
     };
-    QPushButton* lastAllowed =
-        makePage("pgAllowAccess", "Allow access", "lblAllowed", "List of allowed to open as attachments file types:",
-                 "lbAllowed", "btnAllowAdd", actAllowedAdd, "btnAllowRemove", actAllowedRemove, lbAllowed);
-    QPushButton* lastBlocked =
-        makePage("pgBlockAccess", "Block access", "lblBlocked", "List of blocked to open as attachments file types:",
-                 "lbBlocked", "btnBlockAdd", actBlockedAdd, "btnBlockRemove", actBlockedRemove, lbBlocked);
+    QPushButton* lastAllowed = makePage("pgAllowAccess", "Allow access", "lblAllowed",
+                                        "List of allowed to open as attachments file types:", "lbAllowed",
+                                        "btnAllowAdd", actAllowedAdd, "btnAllowRemove", actAllowedRemove, lbAllowed);
+    QPushButton* lastBlocked = makePage("pgBlockAccess", "Block access", "lblBlocked",
+                                        "List of blocked to open as attachments file types:", "lbBlocked",
+                                        "btnBlockAdd", actBlockedAdd, "btnBlockRemove", actBlockedRemove, lbBlocked);
 
     // Focus order: the tabs and the controls of the tab shown, then Save, Cancel, Close, then the selector.
     setTabOrder(PageControl, lbAllowed);
@@ -311,7 +338,9 @@ void TMainForm::showEvent(QShowEvent* event) {
     Application::Dispatch([this] { FormShow(); });
 }
 
-void TMainForm::FormShow() { AdjustClientSize(this); }
+void TMainForm::FormShow() {
+    AdjustClientSize(this);
+}
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool canClose = false; // a failure in the close question keeps the window open
@@ -348,8 +377,8 @@ void TMainForm::FormCloseQuery(bool& canClose) {
 }
 
 void TMainForm::cbOutlookVersionChange() {
-    if (IsModified() && ShowMessageDialog(QString::fromLatin1(KSwitchQuestion), mtConfirmation,
-                                          ButtonSet({mbYes, mbNo}), 0) == mrYes) {
+    if (IsModified() &&
+        ShowMessageDialog(QString::fromLatin1(KSwitchQuestion), mtConfirmation, ButtonSet({mbYes, mbNo}), 0) == mrYes) {
         try {
             SaveChanges();
         } catch (...) {
@@ -386,16 +415,19 @@ void TMainForm::SaveChanges() {
     }
 }
 
-void TMainForm::actSaveExecute() { SaveChanges(); }
+void TMainForm::actSaveExecute() {
+    SaveChanges();
+}
 
 void TMainForm::actCancelExecute() {
-    if (ShowMessageDialog(QString::fromLatin1(KCancelQuestion), mtConfirmation, ButtonSet({mbYes, mbNo}), 0) ==
-        mrYes) {
+    if (ShowMessageDialog(QString::fromLatin1(KCancelQuestion), mtConfirmation, ButtonSet({mbYes, mbNo}), 0) == mrYes) {
         LoadLists();
     }
 }
 
-void TMainForm::actCloseExecute() { close(); }
+void TMainForm::actCloseExecute() {
+    close();
+}
 
 void TMainForm::AddExtensions(QListWidget* listBox, bool& modified) {
     const auto added = ExecuteAddFileTypeForm();
@@ -416,14 +448,26 @@ void TMainForm::RemoveSelected(QListWidget* listBox, bool& modified) {
     modified = true;
 }
 
-void TMainForm::actAllowedAddExecute() { AddExtensions(lbAllowed, FAllowedModified); }
-void TMainForm::actAllowedRemoveExecute() { RemoveSelected(lbAllowed, FAllowedModified); }
-void TMainForm::actBlockedAddExecute() { AddExtensions(lbBlocked, FBlockedModified); }
-void TMainForm::actBlockedRemoveExecute() { RemoveSelected(lbBlocked, FBlockedModified); }
+void TMainForm::actAllowedAddExecute() {
+    AddExtensions(lbAllowed, FAllowedModified);
+}
+void TMainForm::actAllowedRemoveExecute() {
+    RemoveSelected(lbAllowed, FAllowedModified);
+}
+void TMainForm::actBlockedAddExecute() {
+    AddExtensions(lbBlocked, FBlockedModified);
+}
+void TMainForm::actBlockedRemoveExecute() {
+    RemoveSelected(lbBlocked, FBlockedModified);
+}
 
-void TMainForm::actHelpContentsExecute() {}
+void TMainForm::actHelpContentsExecute() {
+    ShowHelpContents();
+}
 
-void TMainForm::actHelpAboutExecute() {}
+void TMainForm::actHelpAboutExecute() {
+    ShowAboutForm();
+}
 
 void TMainForm::actThemeExecute(TAction* action) {
     ApplyTheme(action->objectName());
@@ -432,17 +476,30 @@ void TMainForm::actThemeExecute(TAction* action) {
 }
 
 void TMainForm::ApplyTheme(const QString& themeName) {
-    const TThemeInfo* found = nullptr;
-    for (const auto& theme : ThemeTable()) {
-        if (themeName.compare(QString::fromLatin1(theme.Identifier), Qt::CaseInsensitive) == 0) {
-            found = &theme;
-        }
-    }
+    // The store exists only while a theme is applied; only the chosen theme is ever inflated.
+    const TDMSkins store;
+    const TCompressedStoredSkin* found = store.FindStoredSkin(themeName);
     if (found == nullptr) {
         throw Exception("Unknown Theme: " + FromQString(themeName));
     }
+    TCompressedStoredSkin previous;
+    previous.Assign(*skCompressedStoredSkin);
+    {
+        TCompressedStoredSkin loaded;
+        loaded.Assign(*found);
+        skCompressedStoredSkin->Assign(loaded);
+    }
+    try {
+        skSkinData->SetCompressedStoredSkin(skCompressedStoredSkin);
+    } catch (...) {
+        // A theme that does not load leaves the live theme as it was: keep the slot with it.
+        skCompressedStoredSkin->Assign(previous);
+        throw;
+    }
     for (TAction* action : ThemeActions) {
-        action->setChecked(action->objectName() == themeName);
+        if (action->Category() == QStringLiteral("Theme")) {
+            action->setChecked(action->objectName() == themeName); // letter case counts here
+        }
     }
 }
 
@@ -455,15 +512,21 @@ std::optional<std::vector<std::string>> TMainForm::ExecuteAddFileTypeForm() {
     return form.ChosenExtensions();
 }
 
-void TMainForm::OpenProductWebPage() { OpenWebPage(this, KProductWebPage); }
+void TMainForm::OpenProductWebPage() {
+    OpenWebPage(this, KProductWebPage);
+}
 
 void TMainForm::ShowInformation(const QString& message) {
     TSkinMessage box;
+    box.SkinData = skSkinData;
+    box.CtrlSkinData = skSkinData;
     box.ShowModalMessage(message, mtInformation, ButtonSet({mbOK}), 0);
 }
 
 TModalResult TMainForm::ShowMessageDialog(const QString& message, TMsgDlgType kind, TMsgDlgButtons buttons,
                                           int helpContext) {
     TSkinMessage box;
+    box.SkinData = skSkinData;
+    box.CtrlSkinData = skSkinData;
     return box.ShowModalMessage(message, kind, buttons, helpContext);
 }

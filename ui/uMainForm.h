@@ -17,6 +17,9 @@ class QMenuBar;
 class QPushButton;
 class QTabWidget;
 class TAction;
+class TCompressedStoredSkin;
+class TSkinData;
+class TSkinForm;
 class TActionList;
 class TOutlookInteraction;
 
@@ -46,6 +49,11 @@ public:
     TOutlookInteraction* Outlook() const { return FOutlook.get(); }
     TActionList* ActionList() const { return FActionList; }
     QWidget* ClientArea() const { return FClientArea; }
+
+    // Theme objects: the window's own theme slot, the live theme every window draws from, and the frame.
+    TCompressedStoredSkin* skCompressedStoredSkin = nullptr;
+    TSkinData* skSkinData = nullptr;
+    TSkinForm* skSkinForm = nullptr;
 
     // Components tests and handlers reach.
     QMenuBar* MainMenuBar = nullptr;

@@ -1,3 +1,5 @@
 #include "app/Display.h"
 
-std::string DisplayProblem() { return {}; } // a Windows session always has a desktop
+std::string DisplayProblem() {
+    return {};
+} // a Windows session always has a desktop

@@ -11,7 +11,8 @@ int CompareStringLocale(const std::string& a, const std::string& b) {
     // environment at start-up; without Qt (tests, tools) take it from the environment here.
     static std::once_flag once;
     std::call_once(once, [] {
-        if (const char* current = std::setlocale(LC_COLLATE, nullptr); current == nullptr || std::strcmp(current, "C") == 0) {
+        if (const char* current = std::setlocale(LC_COLLATE, nullptr);
+            current == nullptr || std::strcmp(current, "C") == 0) {
             std::setlocale(LC_COLLATE, "");
         }
     });

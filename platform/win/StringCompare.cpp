@@ -4,6 +4,8 @@
 
 namespace platform {
 
-int CompareStringLocale(const std::string& a, const std::string& b) { return lstrcmpA(a.c_str(), b.c_str()); }
+int CompareStringLocale(const std::string& a, const std::string& b) {
+    return lstrcmpA(a.c_str(), b.c_str());
+}
 
 } // namespace platform

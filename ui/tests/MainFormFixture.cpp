@@ -15,6 +15,7 @@ void MainFormTest::SetUp() {
     InitializeSettingsUnit();
     Settings = new TSettings();
     SetPredefinedFileTypesFolderForTesting((FDir.Path() / "").string());
+    testsupport::WriteFileBytes(FDir.Path() / "Extensions.txt", ".exe Program\r\n.js JavaScript file\r\n");
 }
 
 void MainFormTest::TearDown() {
@@ -25,7 +26,8 @@ void MainFormTest::TearDown() {
 
 std::string MainFormTest::VersionKeys(const std::string& version, const std::map<std::string, std::string>& values,
                                       bool security) {
-    std::string keys = "[Software\\\\Microsoft\\\\Office\\\\" + version + "\\\\Outlook] 1733700000\n#time=1db4a6b1c2d3e40\n\n";
+    std::string keys =
+        "[Software\\\\Microsoft\\\\Office\\\\" + version + "\\\\Outlook] 1733700000\n#time=1db4a6b1c2d3e40\n\n";
     if (security) {
         keys += "[Software\\\\Microsoft\\\\Office\\\\" + version +
                 "\\\\Outlook\\\\Security] 1733700000\n#time=1db4a6b1c2d3e40\n";
@@ -44,7 +46,9 @@ void MainFormTest::WriteHive(const std::string& keys) {
                                                 keys);
 }
 
-std::string MainFormTest::Hive() const { return testsupport::ReadFileBytes(HivePath()); }
+std::string MainFormTest::Hive() const {
+    return testsupport::ReadFileBytes(HivePath());
+}
 
 TMainForm& MainFormTest::Open() {
     FForm = std::make_unique<TMainForm>();
@@ -53,7 +57,9 @@ TMainForm& MainFormTest::Open() {
     return *FForm;
 }
 
-void MainFormTest::Idle() { testsupport::RunUntilIdle(); }
+void MainFormTest::Idle() {
+    testsupport::RunUntilIdle();
+}
 
 QStringList MainFormTest::Items(const QListWidget* list) {
     QStringList items;

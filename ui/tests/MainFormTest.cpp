@@ -1,5 +1,6 @@
 #include "MainFormFixture.h"
 
+#include "FakeWineServer.h"
 #include "NamedProcess.h"
 
 #include "ui/Actions.h"
@@ -28,7 +29,12 @@ const char* const KRestart = "Changes saved but detected Microsoft Outlook runni
 TModalScript& Type(TModalScript& script, const QString& text) {
     return script.Then([text](QWidget* modal) {
         auto* form = qobject_cast<TAddFileTypeForm*>(modal);
-        ASSERT_NE(form, nullptr);
+        if (form == nullptr) {
+            ADD_FAILURE() << "expected the Add file types dialog, got "
+                          << TModalScript::Describe(modal).Text.toStdString();
+            modal->close();
+            return;
+        }
         form->rbManual->click();
         form->edtInputExtensions->setText(text);
         form->btnOK->click();
@@ -38,6 +44,23 @@ TModalScript& Type(TModalScript& script, const QString& text) {
 std::string Line(const std::string& hive, const std::string& start) {
     const auto pos = hive.find(start);
     return pos == std::string::npos ? std::string() : hive.substr(pos, hive.find('\n', pos) - pos);
+}
+
+/// The line of a value in a version's Security section of user.reg.
+std::string ValueLine(const std::string& hive, const std::string& version, const std::string& name) {
+    const std::string header = "[Software\\\\Microsoft\\\\Office\\\\" + version + "\\\\Outlook\\\\Security]";
+    auto pos = hive.find(header);
+    while (pos != std::string::npos) {
+        pos = hive.find('\n', pos);
+        if (pos == std::string::npos || pos + 1 >= hive.size() || hive[pos + 1] == '[') {
+            break;
+        }
+        ++pos;
+        if (hive.compare(pos, name.size() + 2, "\"" + name + "\"") == 0) {
+            return hive.substr(pos, hive.find('\n', pos) - pos);
+        }
+    }
+    return {};
 }
 
 TEST_F(MainFormTest, showsTheInstalledVersionsOldestFirstWithTheNewestSelected) {
@@ -106,6 +129,7 @@ TEST_F(MainFormTest, saveWritesOnlyTheModifiedSide) {
     TModalScript script;
     Type(script, ".exe");
     form.actBlockedAdd->trigger();
+    Idle();
     form.actSave->trigger();
     const std::string hive = Hive();
     EXPECT_EQ(Line(hive, "\"Level1Remove\""), allowedLine); // not even re-sorted
@@ -119,6 +143,7 @@ TEST_F(MainFormTest, cancelAnsweredNoKeepsEditsAndYesRereadsTheRegistry) {
         TModalScript script;
         Type(script, ".b").Click("No");
         form.actAllowedAdd->trigger();
+        Idle();
         form.actCancel->trigger();
         ASSERT_EQ(script.Seen().size(), 2u);
         EXPECT_EQ(script.Seen()[1].Text, QStringLiteral("Do you wish to cancel changes?"));
@@ -138,6 +163,7 @@ TEST_F(MainFormTest, cancelAnsweredNoKeepsEditsAndYesRereadsTheRegistry) {
         TModalScript script;
         Type(script, ".c").CloseWindow(); // the question closed without a button counts as No
         form.actAllowedAdd->trigger();
+        Idle();
         form.actCancel->trigger();
         EXPECT_EQ(Items(form.lbAllowed), (QStringList{".c", ".changed"}));
         EXPECT_TRUE(form.IsModified());
@@ -170,6 +196,45 @@ TEST_F(MainFormTest, switchingVersionsOffersToSaveTheEditsToThePreviousVersion) 
     EXPECT_EQ(Hive(), hive);
     EXPECT_EQ(Items(form.lbBlocked), (QStringList{".added", ".new"}));
     EXPECT_FALSE(form.IsModified());
+}
+
+TEST_F(MainFormTest, aFailedSaveWhileSwitchingKeepsThePreviousVersionOnScreenAndSelected) {
+    WriteHive(VersionKeys("11.0", {{"Level1Add", "\".old\""}}) + VersionKeys("12.0", {{"Level1Add", "\".new\""}}));
+    TMainForm& form = Open();
+    {
+        TModalScript script;
+        Type(script, ".added");
+        form.actBlockedAdd->trigger();
+    }
+    const std::string before = Hive();
+    testsupport::TScopedEnv tmp("TMPDIR", "/tmp");
+    {
+        testsupport::TFakeRunningWine wine(FDir.Path() / "prefix");
+        TModalScript script;
+        script.Click("Yes").Click("OK");
+        form.cbOutlookVersion->setCurrentIndex(0);
+        ASSERT_EQ(script.Seen().size(), 2u);
+        EXPECT_EQ(script.Seen()[1].ObjectName, QStringLiteral("ApplicationErrorBox"));
+        EXPECT_TRUE(script.Seen()[1].Text.startsWith(QStringLiteral("Error writing to Registry\n")));
+        EXPECT_TRUE(script.Seen()[1].Text.contains(QStringLiteral("Wine is running")));
+        // The selector shows the version whose lists are on screen; the edits are still there.
+        EXPECT_EQ(form.cbOutlookVersion->currentIndex(), 1);
+        EXPECT_EQ(form.FVersionIndex, 1);
+        EXPECT_EQ(Items(form.lbBlocked), (QStringList{".added", ".new"}));
+        EXPECT_TRUE(form.FBlockedModified);
+        EXPECT_EQ(Hive(), before);
+
+        // The close question's Yes with a failing save keeps the window open as well.
+        TModalScript closing;
+        closing.Click("Yes").Click("OK");
+        EXPECT_FALSE(form.close());
+        EXPECT_EQ(closing.Seen().size(), 2u);
+    }
+    // With Wine gone the same edits save to the version they belong to.
+    Idle();
+    form.actSave->trigger();
+    EXPECT_EQ(ValueLine(Hive(), "12.0", "Level1Add"), "\"Level1Add\"=\".added;.new\"");
+    EXPECT_EQ(ValueLine(Hive(), "11.0", "Level1Add"), "\"Level1Add\"=\".old\"");
 }
 
 TEST_F(MainFormTest, closingAsksOnlyWithEditsAndCancelKeepsTheWindow) {
@@ -244,7 +309,9 @@ TEST_F(MainFormTest, failingReadDuringCreationIsShownAndTheWindowOpens) {
     script.Click("OK");
     TMainForm& form = Open();
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Text, QStringLiteral("Invalid data type for 'Level1Add'."));
+    // The quote ends the message and lies below the full stop: none is added.
+    EXPECT_EQ(script.Seen()[0].Text, QStringLiteral("Invalid data type for 'Level1Add'"));
+    EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
     EXPECT_EQ(script.Seen()[0].Caption, QStringLiteral("Vellicor 2009 by www.korvane.example"));
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.cbOutlookVersion->count(), 1);
@@ -261,6 +328,7 @@ TEST_F(MainFormTest, saveWarnsAfterTheWritesWhenOutlookRuns) {
         modal->findChild<QPushButton*>(QStringLiteral("OK"))->click();
     });
     form.actBlockedAdd->trigger();
+    Idle();
     form.actSave->trigger();
     ASSERT_EQ(script.Seen().size(), 2u);
     EXPECT_EQ(script.Seen()[1].Text, QString::fromLatin1(KRestart));

@@ -8,13 +8,22 @@
 
 #include <algorithm>
 
-TModalScript::TModalScript() {
+namespace {
+TModalScript* GActive = nullptr;
+}
+
+TModalScript::TModalScript() : FOuter(GActive) {
+    GActive = this;
     FTimer.setInterval(5);
     connect(&FTimer, &QTimer::timeout, this, &TModalScript::Poll);
     FTimer.start();
 }
 
-TModalScript::~TModalScript() = default;
+TModalScript::~TModalScript() {
+    if (GActive == this) {
+        GActive = FOuter;
+    }
+}
 
 TModalScript& TModalScript::Then(TStep step) {
     FSteps.push_back(std::move(step));
@@ -68,8 +77,9 @@ TSeenModal TModalScript::Describe(QWidget* modal) {
         }
     }
     auto buttons = modal->findChildren<QPushButton*>();
-    std::sort(buttons.begin(), buttons.end(),
-              [](QPushButton* a, QPushButton* b) { return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x(); });
+    std::sort(buttons.begin(), buttons.end(), [](QPushButton* a, QPushButton* b) {
+        return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+    });
     for (auto* button : buttons) {
         if (button->isVisible()) {
             seen.Buttons << button->text();
@@ -82,11 +92,24 @@ TSeenModal TModalScript::Describe(QWidget* modal) {
 }
 
 void TModalScript::Poll() {
+    if (GActive != this) {
+        return;
+    }
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || !modal->isVisible() || modal == FLast) {
+    if (modal == nullptr || !modal->isVisible()) {
+        return;
+    }
+    if (modal == FLast) {
+        // A step that left its window open would block the test for good.
+        if (FLastSince.elapsed() > 5000) {
+            ADD_FAILURE() << "a modal window stayed open: " << Describe(modal).Text.toStdString();
+            modal->close();
+            FLastSince.restart();
+        }
         return;
     }
     FLast = modal;
+    FLastSince.start();
     FSeen.push_back(Describe(modal));
     if (FSteps.empty()) {
         modal->close(); // unexpected: record it and get out of its loop

@@ -1,19 +1,28 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
+
+QT_BEGIN_NAMESPACE
+/// Failure messages show QStrings as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 /// What a test saw of one modal window.
 struct TSeenModal {
-    QString ClassName;   // "TSkinMessageForm", "QMessageBox", ...
+    QString ClassName; // "TSkinMessageForm", "QMessageBox", ...
     QString ObjectName;
     QString Caption;
     QString Text;        // the message label or the message box text
@@ -24,7 +33,7 @@ struct TSeenModal {
 
 /// Answers the modal windows a test provokes, one step per window in the order they open, from
 /// inside their own loops. Windows beyond the script are closed and recorded, so a test never
-/// blocks; Seen() tells what opened.
+/// blocks; Seen() tells what opened. Only the script made last is active while several exist.
 class TModalScript : public QObject {
 public:
     using TStep = std::function<void(QWidget* modal)>;
@@ -50,6 +59,8 @@ private:
 
     std::deque<TStep> FSteps;
     std::vector<TSeenModal> FSeen;
+    TModalScript* FOuter = nullptr;
     QPointer<QWidget> FLast;
+    QElapsedTimer FLastSince;
     QTimer FTimer;
 };

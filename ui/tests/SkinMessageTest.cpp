@@ -1,5 +1,6 @@
 #include "ModalScript.h"
 
+#include "platform/SysUtils.h"
 #include "ui/Application.h"
 #include "ui/SkinMessage.h"
 
@@ -33,7 +34,11 @@ TEST_F(SkinMessageTest, buttonSetsShowTheirCaptionsInBitOrderAndAnswerEnterAndEs
         {"yes/no", ButtonSet({mbYes, mbNo}), {"&Yes", "&No"}, mrYes, mrNo},
         {"ok", ButtonSet({mbOK}), {"OK"}, mrOk, mrOk},
         {"ok/cancel", ButtonSet({mbOK, mbCancel}), {"OK", "Cancel"}, mrOk, mrCancel},
-        {"abort/retry/ignore", ButtonSet({mbAbort, mbRetry, mbIgnore}), {"&Abort", "&Retry", "&Ignore"}, mrRetry, mrNone},
+        {"abort/retry/ignore",
+         ButtonSet({mbAbort, mbRetry, mbIgnore}),
+         {"&Abort", "&Retry", "&Ignore"},
+         mrRetry,
+         mrNone},
         {"to-all set",
          ButtonSet({mbYesToAll, mbNoToAll, mbAll, mbNo, mbYes}),
          {"&Yes", "&No", "&All", "N&oToAll", "&YesToAll"},
@@ -108,7 +113,8 @@ TEST_F(SkinMessageTest, layoutFollowsTheLabelAndTheButtonRow) {
     };
     const Case cases[] = {
         {"short text, wide row", QStringLiteral("Hi"), ButtonSet({mbYes, mbNo, mbCancel})},
-        {"long text", QString(QStringLiteral("A long message that is much wider than the row of buttons; ")).repeated(3),
+        {"long text",
+         QString(QStringLiteral("A long message that is much wider than the row of buttons; ")).repeated(3),
          ButtonSet({mbOK})},
         {"several lines", QStringLiteral("one\ntwo\nthree\nfour\nfive\nsix"), ButtonSet({mbYes, mbNo})},
     };
