@@ -11,7 +11,7 @@ void MainFormTest::SetUp() {
     FConfig = std::make_unique<testsupport::TScopedEnv>("XDG_CONFIG_HOME", (FDir.Path() / "config").string());
     std::filesystem::create_directories(FDir.Path() / "prefix");
     std::filesystem::create_directories(FDir.Path() / "config");
-    Application::SetTitle(QStringLiteral("Vellicor 2009 by www.korvane.example"));
+    Application::SetTitle(QStringLiteral("Vellicor 2009 by korvane.example"));
     InitializeSettingsUnit();
     Settings = new TSettings();
     SetPredefinedFileTypesFolderForTesting((FDir.Path() / "").string());

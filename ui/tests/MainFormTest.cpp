@@ -77,7 +77,7 @@ TEST_F(MainFormTest, showsTheInstalledVersionsOldestFirstWithTheNewestSelected) 
     EXPECT_EQ(Items(form.lbBlocked), QStringList{".url"});
     EXPECT_FALSE(form.actSave->isEnabled());
     EXPECT_FALSE(form.actCancel->isEnabled());
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Vellicor 2009 by www.korvane.example"));
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Vellicor 2009 by korvane.example"));
     EXPECT_EQ(form.PageControl->currentIndex(), 0);
 }
 
@@ -312,7 +312,7 @@ TEST_F(MainFormTest, failingReadDuringCreationIsShownAndTheWindowOpens) {
     // The quote ends the message and lies below the full stop: none is added.
     EXPECT_EQ(script.Seen()[0].Text, QStringLiteral("Invalid data type for 'Level1Add'"));
     EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
-    EXPECT_EQ(script.Seen()[0].Caption, QStringLiteral("Vellicor 2009 by www.korvane.example"));
+    EXPECT_EQ(script.Seen()[0].Caption, QStringLiteral("Vellicor 2009 by korvane.example"));
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(form.cbOutlookVersion->count(), 1);
 }
