@@ -3,6 +3,7 @@
 #include "platform/linux/WineHive.h"
 #include "platform/Registry.h"
 
+#include "FakeWineServer.h"
 #include "ScratchHive.h"
 #include "TempDir.h"
 #include "TestData.h"
@@ -472,84 +473,6 @@ TEST(WineHiveFile, replacesTheFileKeepingItsModeAndLinks) {
     }
 }
 
-namespace {
-
-// Another process that holds the wineserver's lock on a file, as a running wineserver does.
-class TLockHolder {
-public:
-    explicit TLockHolder(const fs::path& lockFile) {
-        int ready[2];
-        if (pipe(ready) != 0) {
-            throw std::runtime_error("pipe");
-        }
-        FPid = fork();
-        if (FPid == 0) {
-            close(ready[0]);
-            const int fd = open(lockFile.c_str(), O_RDWR | O_CREAT, 0600);
-            struct flock lock {};
-            lock.l_type = F_WRLCK;
-            lock.l_whence = SEEK_SET;
-            lock.l_len = 1;
-            const char result = fd >= 0 && fcntl(fd, F_SETLK, &lock) == 0 ? 'y' : 'n';
-            [[maybe_unused]] const auto written = write(ready[1], &result, 1);
-            for (;;) {
-                pause();
-            }
-        }
-        close(ready[1]);
-        char result = 'n';
-        [[maybe_unused]] const auto got = read(ready[0], &result, 1);
-        close(ready[0]);
-        if (result != 'y') {
-            throw std::runtime_error("cannot take the lock " + lockFile.string());
-        }
-    }
-    ~TLockHolder() {
-        kill(FPid, SIGKILL);
-        waitpid(FPid, nullptr, 0);
-    }
-    pid_t Pid() const { return FPid; }
-
-private:
-    pid_t FPid = -1;
-};
-
-// The folder where a wineserver of `prefix` keeps its lock: upstream Wine's, or Debian's, whose name the
-// prefix's "wineserver" file holds. Made for the test and removed after it.
-class TFakeServerFolder {
-public:
-    TFakeServerFolder(const fs::path& prefix, bool debian) {
-        struct stat info {};
-        stat(prefix.c_str(), &info);
-        char name[64];
-        std::snprintf(name, sizeof name, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
-                      static_cast<unsigned long long>(info.st_ino));
-        if (debian) {
-            const std::string stored = "vellicor-test-" + std::to_string(getpid()) + "-" + name;
-            testsupport::WriteFileBytes(prefix / "wineserver", stored);
-            FTop = fs::path("/tmp") / stored;
-        } else {
-            FTop = fs::path("/tmp") / (".wine-" + std::to_string(getuid()));
-        }
-        FFolder = FTop / name;
-        fs::create_directories(FFolder);
-        fs::permissions(FTop, fs::perms::owner_all);
-        fs::permissions(FFolder, fs::perms::owner_all);
-        FDebian = debian;
-    }
-    ~TFakeServerFolder() {
-        std::error_code ec;
-        fs::remove_all(FDebian ? FTop : FFolder, ec);
-    }
-    fs::path Lock() const { return FFolder / "lock"; }
-
-private:
-    fs::path FTop;
-    fs::path FFolder;
-    bool FDebian = false;
-};
-
-} // namespace
 
 TEST(WineHiveFile, refusesToWriteWhileWineHoldsThePrefixButStillReads) {
     using namespace std::string_literals;
@@ -559,10 +482,10 @@ TEST(WineHiveFile, refusesToWriteWhileWineHoldsThePrefixButStillReads) {
         const std::string original =
             Header() + "\n[Software\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook] 1\n\"Other\"=\"1\"\n";
         TPrefix prefix(original);
-        TFakeServerFolder server(prefix.Folder(), debian);
+        testsupport::TFakeServerFolder server(prefix.Folder(), debian);
         const std::string withNameFile = prefix.Bytes();
         {
-            TLockHolder wine(server.Lock());
+            testsupport::TLockHolder wine(server.Lock());
             TKey security(Security, reg::AccessWrite, true);
             EXPECT_EQ(security.Status(), reg::LockViolation);
             EXPECT_NE(security.Detail().find("Wine is running in the prefix " + prefix.Folder().string()),

@@ -1,0 +1,65 @@
+#include "ui/Actions.h"
+
+#include "ui/Application.h"
+
+#include <QAbstractButton>
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+
+TAction::TAction(const QString& name, const QString& caption, const QString& category, QObject* owner)
+    : QAction(caption, owner), FCategory(category) {
+    setObjectName(name);
+    connect(this, &QAction::triggered, this, [this] {
+        if (isCheckable() && !AutoCheck) {
+            setChecked(!isChecked()); // undo QAction's own flip
+        }
+        Execute();
+    });
+}
+
+void TAction::Execute() {
+    if (OnExecute) {
+        Application::Dispatch([this] { OnExecute(this); });
+    }
+}
+
+void TAction::Update() {
+    if (OnUpdate) {
+        Application::Dispatch([this] { OnUpdate(this); });
+    }
+}
+
+TActionList::TActionList(QObject* owner) : QObject(owner) {
+    if (auto* dispatcher = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread())) {
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TActionList::UpdateActions);
+    }
+}
+
+void TActionList::Add(TAction* action) {
+    FActions.append(action);
+}
+
+void TActionList::UpdateActions() {
+    // An update handler that fails opens the error box, whose loop goes idle again: do not
+    // start another pass from inside this one.
+    if (FUpdating) {
+        return;
+    }
+    FUpdating = true;
+    for (const auto& action : FActions) {
+        if (action) {
+            action->Update();
+        }
+    }
+    FUpdating = false;
+}
+
+void LinkButtonToAction(QAbstractButton* button, QAction* action) {
+    auto sync = [button, action] {
+        button->setText(action->text());
+        button->setEnabled(action->isEnabled());
+    };
+    sync();
+    QObject::connect(action, &QAction::changed, button, sync);
+    QObject::connect(button, &QAbstractButton::clicked, action, [action] { action->trigger(); });
+}

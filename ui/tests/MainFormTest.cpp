@@ -1,0 +1,357 @@
+#include "MainFormFixture.h"
+
+#include "FakeWineServer.h"
+#include "NamedProcess.h"
+
+#include "ui/Actions.h"
+#include "ui/uAddFileType.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+namespace {
+
+const char* const KNotDetected =
+    "Microsoft Outlook was not detected on the system (verison 2000 and above).\n\r"
+    "Cannot modify attachment security settings.\n\r"
+    "Please, install Outlook and run it at least once at current user account\n\r"
+    "Note: this program is not intended for Outlook Express, visit our site to see how to configure Outlook "
+    "Express security settings";
+const char* const KRestart = "Changes saved but detected Microsoft Outlook running. \n\r"
+                             "Please, restart Microsoft Outlook to apply changes.\n\r"
+                             "Sometimes applying changes requires to restart a computer";
+
+/// Answers the Add file types dialog with typed text.
+TModalScript& Type(TModalScript& script, const QString& text) {
+    return script.Then([text](QWidget* modal) {
+        auto* form = qobject_cast<TAddFileTypeForm*>(modal);
+        if (form == nullptr) {
+            ADD_FAILURE() << "expected the Add file types dialog, got "
+                          << TModalScript::Describe(modal).Text.toStdString();
+            modal->close();
+            return;
+        }
+        form->rbManual->click();
+        form->edtInputExtensions->setText(text);
+        form->btnOK->click();
+    });
+}
+
+std::string Line(const std::string& hive, const std::string& start) {
+    const auto pos = hive.find(start);
+    return pos == std::string::npos ? std::string() : hive.substr(pos, hive.find('\n', pos) - pos);
+}
+
+/// The line of a value in a version's Security section of user.reg.
+std::string ValueLine(const std::string& hive, const std::string& version, const std::string& name) {
+    const std::string header = "[Software\\\\Microsoft\\\\Office\\\\" + version + "\\\\Outlook\\\\Security]";
+    auto pos = hive.find(header);
+    while (pos != std::string::npos) {
+        pos = hive.find('\n', pos);
+        if (pos == std::string::npos || pos + 1 >= hive.size() || hive[pos + 1] == '[') {
+            break;
+        }
+        ++pos;
+        if (hive.compare(pos, name.size() + 2, "\"" + name + "\"") == 0) {
+            return hive.substr(pos, hive.find('\n', pos) - pos);
+        }
+    }
+    return {};
+}
+
+TEST_F(MainFormTest, showsTheInstalledVersionsOldestFirstWithTheNewestSelected) {
+    WriteHive(VersionKeys("11.0", {{"Level1Remove", "\".mdb\""}}) +
+              VersionKeys("12.0", {{"Level1Remove", "\".zip;.Bat;.cmd\""}, {"Level1Add", "\".url\""}}));
+    TMainForm& form = Open();
+    ASSERT_EQ(form.cbOutlookVersion->count(), 2);
+    EXPECT_EQ(form.cbOutlookVersion->itemText(0), QStringLiteral("Outlook 2003"));
+    EXPECT_EQ(form.cbOutlookVersion->itemText(1), QStringLiteral("Outlook 2007"));
+    EXPECT_EQ(form.cbOutlookVersion->currentIndex(), 1);
+    EXPECT_EQ(form.FVersionIndex, 1);
+    // Sorted without regard to letter case.
+    EXPECT_EQ(Items(form.lbAllowed), (QStringList{".Bat", ".cmd", ".zip"}));
+    EXPECT_EQ(Items(form.lbBlocked), QStringList{".url"});
+    EXPECT_FALSE(form.actSave->isEnabled());
+    EXPECT_FALSE(form.actCancel->isEnabled());
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Vellicor 2009 by korvane.example"));
+    EXPECT_EQ(form.PageControl->currentIndex(), 0);
+}
+
+TEST_F(MainFormTest, addingTwiceShowsTwiceAndSaveWritesBoth) {
+    WriteHive(VersionKeys("12.0", {{"Level1Remove", "\".exe\""}}));
+    TMainForm& form = Open();
+    TModalScript script;
+    Type(script, ".exe");
+    form.actAllowedAdd->trigger();
+    Idle();
+    EXPECT_EQ(Items(form.lbAllowed), (QStringList{".exe", ".exe"}));
+    EXPECT_TRUE(form.actSave->isEnabled());
+    form.actSave->trigger();
+    EXPECT_EQ(Line(Hive(), "\"Level1Remove\""), "\"Level1Remove\"=\".exe;.exe\"");
+    Idle();
+    EXPECT_FALSE(form.actSave->isEnabled());
+}
+
+TEST_F(MainFormTest, removeNeedsASelectionAndRemovesOneEntryLeavingSaveEnabled) {
+    WriteHive(VersionKeys("12.0", {{"Level1Add", "\".a;.b;.b\""}}));
+    TMainForm& form = Open();
+    form.PageControl->setCurrentIndex(1);
+    Idle();
+    EXPECT_FALSE(form.actBlockedRemove->isEnabled());
+    Select(form.lbBlocked, ".b");
+    Idle();
+    EXPECT_TRUE(form.actBlockedRemove->isEnabled());
+    form.actBlockedRemove->trigger();
+    EXPECT_EQ(Items(form.lbBlocked), (QStringList{".a", ".b"}));
+    Idle();
+    EXPECT_TRUE(form.actSave->isEnabled());
+
+    // Add then remove it again: still modified.
+    TModalScript script;
+    Type(script, ".new");
+    form.actBlockedAdd->trigger();
+    Select(form.lbBlocked, ".new");
+    form.actBlockedRemove->trigger();
+    Idle();
+    EXPECT_TRUE(form.actSave->isEnabled());
+    EXPECT_TRUE(form.FBlockedModified);
+    EXPECT_FALSE(form.FAllowedModified);
+}
+
+TEST_F(MainFormTest, saveWritesOnlyTheModifiedSide) {
+    WriteHive(VersionKeys("12.0", {{"Level1Remove", "\".b; .a\""}, {"Level1Add", "\".url\""}}));
+    TMainForm& form = Open();
+    const std::string allowedLine = Line(Hive(), "\"Level1Remove\"");
+    TModalScript script;
+    Type(script, ".exe");
+    form.actBlockedAdd->trigger();
+    Idle();
+    form.actSave->trigger();
+    const std::string hive = Hive();
+    EXPECT_EQ(Line(hive, "\"Level1Remove\""), allowedLine); // not even re-sorted
+    EXPECT_EQ(Line(hive, "\"Level1Add\""), "\"Level1Add\"=\".exe;.url\"");
+}
+
+TEST_F(MainFormTest, cancelAnsweredNoKeepsEditsAndYesRereadsTheRegistry) {
+    WriteHive(VersionKeys("12.0", {{"Level1Remove", "\".a\""}}));
+    TMainForm& form = Open();
+    {
+        TModalScript script;
+        Type(script, ".b").Click("No");
+        form.actAllowedAdd->trigger();
+        Idle();
+        form.actCancel->trigger();
+        ASSERT_EQ(script.Seen().size(), 2u);
+        EXPECT_EQ(script.Seen()[1].Text, QStringLiteral("Do you wish to cancel changes?"));
+        EXPECT_EQ(script.Seen()[1].Caption, QStringLiteral("Confirm"));
+        EXPECT_EQ(Items(form.lbAllowed), (QStringList{".a", ".b"}));
+    }
+    // Another program changes the stored list meanwhile.
+    WriteHive(VersionKeys("12.0", {{"Level1Remove", "\".changed\""}}));
+    {
+        TModalScript script;
+        script.Click("Yes");
+        form.actCancel->trigger();
+        EXPECT_EQ(Items(form.lbAllowed), QStringList{".changed"});
+        EXPECT_FALSE(form.IsModified());
+    }
+    {
+        TModalScript script;
+        Type(script, ".c").CloseWindow(); // the question closed without a button counts as No
+        form.actAllowedAdd->trigger();
+        Idle();
+        form.actCancel->trigger();
+        EXPECT_EQ(Items(form.lbAllowed), (QStringList{".c", ".changed"}));
+        EXPECT_TRUE(form.IsModified());
+    }
+}
+
+TEST_F(MainFormTest, switchingVersionsOffersToSaveTheEditsToThePreviousVersion) {
+    WriteHive(VersionKeys("11.0", {{"Level1Add", "\".old\""}}) + VersionKeys("12.0", {{"Level1Add", "\".new\""}}));
+    TMainForm& form = Open();
+    {
+        TModalScript script;
+        Type(script, ".added").Click("Yes");
+        form.actBlockedAdd->trigger();
+        form.cbOutlookVersion->setCurrentIndex(0);
+        ASSERT_EQ(script.Seen().size(), 2u);
+        EXPECT_EQ(script.Seen()[1].Text,
+                  QStringLiteral("Do you wish to save changes before switching to another Outlook version"));
+        EXPECT_EQ(script.Seen()[1].Buttons, (QStringList{"&Yes", "&No"}));
+    }
+    const std::string hive = Hive();
+    EXPECT_NE(hive.find("\"Level1Add\"=\".added;.new\""), std::string::npos);
+    EXPECT_EQ(Items(form.lbBlocked), QStringList{".old"});
+    EXPECT_EQ(form.FVersionIndex, 0);
+    {
+        TModalScript script;
+        Type(script, ".dropped").Click("No");
+        form.actBlockedAdd->trigger();
+        form.cbOutlookVersion->setCurrentIndex(1);
+    }
+    EXPECT_EQ(Hive(), hive);
+    EXPECT_EQ(Items(form.lbBlocked), (QStringList{".added", ".new"}));
+    EXPECT_FALSE(form.IsModified());
+}
+
+TEST_F(MainFormTest, aFailedSaveWhileSwitchingKeepsThePreviousVersionOnScreenAndSelected) {
+    WriteHive(VersionKeys("11.0", {{"Level1Add", "\".old\""}}) + VersionKeys("12.0", {{"Level1Add", "\".new\""}}));
+    TMainForm& form = Open();
+    {
+        TModalScript script;
+        Type(script, ".added");
+        form.actBlockedAdd->trigger();
+    }
+    const std::string before = Hive();
+    testsupport::TScopedEnv tmp("TMPDIR", "/tmp");
+    {
+        testsupport::TFakeRunningWine wine(FDir.Path() / "prefix");
+        TModalScript script;
+        script.Click("Yes").Click("OK");
+        form.cbOutlookVersion->setCurrentIndex(0);
+        ASSERT_EQ(script.Seen().size(), 2u);
+        EXPECT_EQ(script.Seen()[1].ObjectName, QStringLiteral("ApplicationErrorBox"));
+        EXPECT_TRUE(script.Seen()[1].Text.startsWith(QStringLiteral("Error writing to Registry\n")));
+        EXPECT_TRUE(script.Seen()[1].Text.contains(QStringLiteral("Wine is running")));
+        // The selector shows the version whose lists are on screen; the edits are still there.
+        EXPECT_EQ(form.cbOutlookVersion->currentIndex(), 1);
+        EXPECT_EQ(form.FVersionIndex, 1);
+        EXPECT_EQ(Items(form.lbBlocked), (QStringList{".added", ".new"}));
+        EXPECT_TRUE(form.FBlockedModified);
+        EXPECT_EQ(Hive(), before);
+
+        // The close question's Yes with a failing save keeps the window open as well.
+        TModalScript closing;
+        closing.Click("Yes").Click("OK");
+        EXPECT_FALSE(form.close());
+        EXPECT_EQ(closing.Seen().size(), 2u);
+    }
+    // With Wine gone the same edits save to the version they belong to.
+    Idle();
+    form.actSave->trigger();
+    EXPECT_EQ(ValueLine(Hive(), "12.0", "Level1Add"), "\"Level1Add\"=\".added;.new\"");
+    EXPECT_EQ(ValueLine(Hive(), "11.0", "Level1Add"), "\"Level1Add\"=\".old\"");
+}
+
+TEST_F(MainFormTest, closingAsksOnlyWithEditsAndCancelKeepsTheWindow) {
+    WriteHive(VersionKeys("12.0", {{"Level1Add", "\".a\""}}));
+    TMainForm& form = Open();
+    {
+        TModalScript script;
+        EXPECT_TRUE(form.close()); // clean: no question
+        EXPECT_TRUE(script.Seen().empty());
+    }
+    form.show();
+    struct Case {
+        const char* name;
+        std::function<void(TModalScript&)> answer;
+        bool closes;
+        bool writes;
+    };
+    const Case cases[] = {
+        {"Cancel", [](TModalScript& s) { s.Click("Cancel"); }, false, false},
+        {"closed without a button", [](TModalScript& s) { s.CloseWindow(); }, false, false},
+        {"No", [](TModalScript& s) { s.Click("No"); }, true, false},
+        {"Yes", [](TModalScript& s) { s.Click("Yes"); }, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteHive(VersionKeys("12.0", {{"Level1Add", "\".a\""}}));
+        form.show();
+        {
+            TModalScript script;
+            Type(script, ".b");
+            form.actBlockedAdd->trigger();
+        }
+        const std::string before = Hive();
+        TModalScript script;
+        c.answer(script);
+        EXPECT_EQ(form.close(), c.closes);
+        ASSERT_EQ(script.Seen().size(), 1u);
+        EXPECT_EQ(script.Seen()[0].Text, QStringLiteral("Save changes before exit?"));
+        EXPECT_EQ(script.Seen()[0].Buttons, (QStringList{"&Yes", "&No", "Cancel"}));
+        EXPECT_EQ(Hive() != before, c.writes);
+        form.FBlockedModified = false;
+    }
+}
+
+TEST_F(MainFormTest, withoutOutlookTellsTheUserAndSaveRefusesClearly) {
+    TModalScript script;
+    script.Click("OK");
+    TMainForm& form = Open();
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].Text, QString::fromLatin1(KNotDetected));
+    EXPECT_EQ(script.Seen()[0].Caption, QStringLiteral("Information"));
+    EXPECT_EQ(form.cbOutlookVersion->count(), 0);
+    EXPECT_EQ(form.lbAllowed->count(), 0);
+    EXPECT_EQ(form.lbBlocked->count(), 0);
+
+    TModalScript more;
+    Type(more, ".exe").Click("OK");
+    form.actAllowedAdd->trigger();
+    Idle();
+    EXPECT_TRUE(form.actSave->isEnabled());
+    form.actSave->trigger();
+    ASSERT_EQ(more.Seen().size(), 2u);
+    EXPECT_EQ(more.Seen()[1].ObjectName, QStringLiteral("ApplicationErrorBox"));
+    EXPECT_TRUE(more.Seen()[1].Text.contains(QStringLiteral("Outlook")));
+    EXPECT_FALSE(std::filesystem::exists(HivePath()));
+    EXPECT_TRUE(form.FAllowedModified); // still there for another try
+}
+
+TEST_F(MainFormTest, failingReadDuringCreationIsShownAndTheWindowOpens) {
+    WriteHive(VersionKeys("12.0", {{"Level1Add", "dword:00000001"}}));
+    TModalScript script;
+    script.Click("OK");
+    TMainForm& form = Open();
+    ASSERT_EQ(script.Seen().size(), 1u);
+    // The quote ends the message and lies below the full stop: none is added.
+    EXPECT_EQ(script.Seen()[0].Text, QStringLiteral("Invalid data type for 'Level1Add'"));
+    EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
+    EXPECT_EQ(script.Seen()[0].Caption, QStringLiteral("Vellicor 2009 by korvane.example"));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.cbOutlookVersion->count(), 1);
+}
+
+TEST_F(MainFormTest, saveWarnsAfterTheWritesWhenOutlookRuns) {
+    WriteHive(VersionKeys("12.0", {{"Level1Add", "\".a\""}}));
+    TMainForm& form = Open();
+    testsupport::TNamedProcess outlook("OUTLOOK.EXE");
+    std::string hiveWhenAsked;
+    TModalScript script;
+    Type(script, ".b").Then([&](QWidget* modal) {
+        hiveWhenAsked = Hive();
+        modal->findChild<QPushButton*>(QStringLiteral("OK"))->click();
+    });
+    form.actBlockedAdd->trigger();
+    Idle();
+    form.actSave->trigger();
+    ASSERT_EQ(script.Seen().size(), 2u);
+    EXPECT_EQ(script.Seen()[1].Text, QString::fromLatin1(KRestart));
+    EXPECT_EQ(script.Seen()[1].Caption, QStringLiteral("Information"));
+    EXPECT_NE(hiveWhenAsked.find("\"Level1Add\"=\".a;.b\""), std::string::npos);
+}
+
+TEST_F(MainFormTest, menusHoldTheirEntriesInOrder) {
+    WriteHive(VersionKeys("12.0", {}));
+    TMainForm& form = Open();
+    const auto menus = form.MainMenuBar->actions();
+    ASSERT_EQ(menus.size(), 3);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("File"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("Visual Theme"));
+    EXPECT_EQ(menus[2]->text(), QStringLiteral("Help"));
+    EXPECT_EQ(menus[0]->menu()->actions().at(0)->text(), QStringLiteral("E&xit"));
+    const auto help = menus[2]->menu()->actions();
+    ASSERT_EQ(help.size(), 3);
+    EXPECT_EQ(help[0], form.actHelpContents);
+    EXPECT_TRUE(help[1]->isSeparator());
+    EXPECT_EQ(help[2], form.actHelpAbout);
+    EXPECT_EQ(form.actHelpContents->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_EQ(menus[1]->menu()->actions().size(), 11);
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+#include "ui/uAboutForm.h"
+
+#include "skin/SkinData.h"
+#include "skin/SkinForm.h"
+#include "ui/Application.h"
+#include "ui/Product.h"
+#include "ui/ProductArt.h"
+#include "ui/linklabel/LinkLabel.h"
+#include "ui/uMainForm.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("AboutForm"));
+    setWindowTitle(QStringLiteral("About Vellicor"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFixedSize(376, 161);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(client);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    Image1 = new QLabel(client);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    const QPixmap logo = ProductLogo();
+    Image1->setPixmap(logo);
+    Image1->setGeometry(QRect(QPoint(8, 8), logo.size())); // the control takes the picture's size
+
+    // The product name keeps its own font whatever the theme's; its colour follows the theme.
+    lblProductName = new QLabel(QStringLiteral("Vellicor"), client);
+    lblProductName->setObjectName(QStringLiteral("lblProductName"));
+    QFont nameFont(QStringLiteral("Tahoma"));
+    nameFont.setPointSize(8);
+    nameFont.setBold(true);
+    lblProductName->setFont(nameFont);
+    lblProductName->setStyleSheet(QStringLiteral("font-family: Tahoma; font-size: 8pt; font-weight: bold;"));
+    lblProductName->setGeometry(121, 8, 247, 13);
+    SetSkinDataName(lblProductName, QStringLiteral("stdlabel"));
+
+    LinkLabel2 = new linklabel::TLinkLabel(client);
+    LinkLabel2->setObjectName(QStringLiteral("LinkLabel2"));
+    LinkLabel2->setGeometry(121, 128, 106, 13);
+    LinkLabel2->SetTransparent(true);
+    LinkLabel2->SetCaption(QStringLiteral("<link>%1</link>").arg(QString::fromLatin1(KProductWebHost)));
+    LinkLabel2->SetOnLinkClick([this](linklabel::TCustomLinkLabel*, int, const QString&, const QString&) {
+        Application::Dispatch([this] { LinkLabel1LinkClick(); });
+    });
+
+    btnOK = new QPushButton(QStringLiteral("OK"), client);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setGeometry(293, 128, 75, 25);
+    btnOK->setDefault(true);
+    SetSkinDataName(btnOK, QStringLiteral("button"));
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+
+    for (QWidget* child : client->findChildren<QWidget*>()) {
+        if (child != btnOK) {
+            child->setFocusPolicy(Qt::NoFocus); // OK is the only control in the tab order
+        }
+    }
+    if (MainForm != nullptr) {
+        new TSkinForm(this, MainForm->skSkinData, TSkinFormKind::Dialog);
+    }
+    adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void TAboutForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Application::Dispatch([this] { FormShow(); });
+}
+
+void TAboutForm::FormShow() {
+    AdjustClientSize(this);
+}
+
+void TAboutForm::reject() {
+    // OK is the cancel button too: Escape and the frame close the dialog as OK does.
+    accept();
+}
+
+void TAboutForm::LinkLabel1LinkClick() {
+    if (MainForm != nullptr) {
+        MainForm->OpenProductWebPage();
+    }
+}
+
+void ShowAboutForm() {
+    TAboutForm form(MainForm);
+    form.exec();
+}

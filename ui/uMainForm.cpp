@@ -1,0 +1,532 @@
+#include "ui/uMainForm.h"
+
+#include "outlook/OutlookInteraction.h"
+#include "platform/SysUtils.h"
+#include "settings/uSettings.h"
+#include "skin/SkinData.h"
+#include "skin/SkinForm.h"
+#include "ui/Actions.h"
+#include "ui/Application.h"
+#include "ui/OpenWebPage.h"
+#include "ui/Product.h"
+#include "ui/ProductArt.h"
+#include "ui/help/HTMLHelpViewer.h"
+#include "ui/uAboutForm.h"
+#include "ui/uAddFileType.h"
+#include "ui/uDMSkins.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+const char* const KNotDetectedText =
+    "Microsoft Outlook was not detected on the system (verison 2000 and above).\n\r"
+    "Cannot modify attachment security settings.\n\r"
+    "Please, install Outlook and run it at least once at current user account\n\r"
+    "Note: this program is not intended for Outlook Express, visit our site to see how to configure Outlook "
+    "Express security settings";
+const char* const KRestartText = "Changes saved but detected Microsoft Outlook running. \n\r"
+                                 "Please, restart Microsoft Outlook to apply changes.\n\r"
+                                 "Sometimes applying changes requires to restart a computer";
+const char* const KCancelQuestion = "Do you wish to cancel changes?";
+const char* const KSwitchQuestion = "Do you wish to save changes before switching to another Outlook version";
+const char* const KExitQuestion = "Save changes before exit?";
+
+constexpr int KClientWidth = 589;
+constexpr int KClientHeight = 346;
+
+/// A list box entry that sorts without regard to letter case, as the lists are shown.
+class TSortedItem : public QListWidgetItem {
+public:
+    using QListWidgetItem::QListWidgetItem;
+    bool operator<(const QListWidgetItem& other) const override {
+        return text().compare(other.text(), Qt::CaseInsensitive) < 0;
+    }
+};
+
+QWidget* MakePanel(const char* name, QWidget* parent, const QRect& geometry) {
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setGeometry(geometry);
+    panel->setAttribute(Qt::WA_StyledBackground);
+    SetSkinDataName(panel, QStringLiteral("panel"));
+    return panel;
+}
+
+QPushButton* MakeButton(const char* name, QWidget* parent, const QRect& geometry, TAction* action) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    SetSkinDataName(button, QStringLiteral("button"));
+    LinkButtonToAction(button, action);
+    return button;
+}
+
+/// One tab: a label strip, the list box filling the middle, and the Add and Remove buttons below.
+/// The list box is anchored on all four sides of its strip.
+class TListPage : public QWidget {
+public:
+    TListPage(const char* name, QWidget* parent) : QWidget(parent) { setObjectName(QString::fromLatin1(name)); }
+    QWidget* Top = nullptr;
+    QWidget* Middle = nullptr;
+    QWidget* Bottom = nullptr;
+    QListWidget* List = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        const int w = width();
+        const int h = height();
+        Top->setGeometry(0, 0, w, 25);
+        Bottom->setGeometry(0, h - 36, w, 36);
+        Middle->setGeometry(0, 25, w, std::max(0, h - 25 - 36));
+        List->setGeometry(9, 3, std::max(0, Middle->width() - 12), std::max(0, Middle->height() - 3));
+    }
+};
+
+} // namespace
+
+void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items) {
+    listBox->setSortingEnabled(false);
+    listBox->clear();
+    for (const auto& item : items) {
+        listBox->addItem(new TSortedItem(ToQString(item)));
+    }
+    listBox->setSortingEnabled(true);
+    listBox->sortItems(Qt::AscendingOrder);
+}
+
+void AddListBoxItem(QListWidget* listBox, const std::string& item) {
+    listBox->addItem(new TSortedItem(ToQString(item)));
+}
+
+std::vector<std::string> ListBoxItems(const QListWidget* listBox) {
+    std::vector<std::string> items;
+    items.reserve(std::size_t(listBox->count()));
+    for (int i = 0; i < listBox->count(); ++i) {
+        items.push_back(FromQString(listBox->item(i)->text()));
+    }
+    return items;
+}
+
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
+    MainForm = this;
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(Application::Title());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    FActionList = new TActionList(this);
+    // Built holding a copy of the default theme, which stays when the saved one cannot be applied.
+    skCompressedStoredSkin = new TCompressedStoredSkin(this);
+    skCompressedStoredSkin->setObjectName(QStringLiteral("skCompressedStoredSkin"));
+    LoadDefaultStoredSkin(*skCompressedStoredSkin);
+    skSkinData = new TSkinData(this);
+    skSkinData->setObjectName(QStringLiteral("skSkinData"));
+    Application::Dispatch([this] { skSkinData->SetCompressedStoredSkin(skCompressedStoredSkin); });
+    CreateActions();
+    CreateComponents();
+    CreateMenus();
+    skSkinForm = new TSkinForm(this, skSkinData, TSkinFormKind::MainWindow);
+    skSkinForm->setObjectName(QStringLiteral("skSkinForm"));
+    skSkinForm->SetMainMenuBar(MainMenuBar);
+    move(0, 0);
+    Application::Dispatch([this] { FormCreate(); });
+}
+
+TMainForm::~TMainForm() {
+    // FormDestroy: the Outlook model goes with the window.
+    FOutlook.reset();
+    if (MainForm == this) {
+        MainForm = nullptr;
+    }
+}
+
+void TMainForm::CreateActions() {
+    auto make = [this](const char* name, const char* caption, const char* category) {
+        auto* action =
+            new TAction(QString::fromLatin1(name), QString::fromLatin1(caption), QString::fromLatin1(category), this);
+        FActionList->Add(action);
+        return action;
+    };
+    actSave = make("actSave", "&Save", "");
+    actSave->OnExecute = [this](TAction*) { actSaveExecute(); };
+    actSave->OnUpdate = [this](TAction* a) { a->setEnabled(IsModified()); };
+    actCancel = make("actCancel", "&Cancel", "");
+    actCancel->OnExecute = [this](TAction*) { actCancelExecute(); };
+    actCancel->OnUpdate = [this](TAction* a) { a->setEnabled(IsModified()); };
+    actClose = make("actClose", "C&lose", "");
+    actClose->OnExecute = [this](TAction*) { actCloseExecute(); };
+    actAllowedAdd = make("actAllowedAdd", "Add...", "Allowed");
+    actAllowedAdd->OnExecute = [this](TAction*) { actAllowedAddExecute(); };
+    actAllowedRemove = make("actAllowedRemove", "Remove", "Allowed");
+    actAllowedRemove->OnExecute = [this](TAction*) { actAllowedRemoveExecute(); };
+    actAllowedRemove->OnUpdate = [this](TAction* a) {
+        a->setEnabled(lbAllowed->currentRow() >= 0 && !lbAllowed->selectedItems().isEmpty());
+    };
+    actBlockedAdd = make("actBlockedAdd", "Add...", "Blocked");
+    actBlockedAdd->OnExecute = [this](TAction*) { actBlockedAddExecute(); };
+    actBlockedRemove = make("actBlockedRemove", "Remove", "Blocked");
+    actBlockedRemove->OnExecute = [this](TAction*) { actBlockedRemoveExecute(); };
+    actBlockedRemove->OnUpdate = [this](TAction* a) {
+        a->setEnabled(lbBlocked->currentRow() >= 0 && !lbBlocked->selectedItems().isEmpty());
+    };
+    actHelpContents = make("actHelpContents", "&Contents", "Help");
+    actHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
+    actHelpContents->setShortcutContext(Qt::WindowShortcut);
+    actHelpContents->OnExecute = [this](TAction*) { actHelpContentsExecute(); };
+    addAction(actHelpContents);
+    actHelpAbout = make("actHelpAbout", "&About Vellicor", "Help");
+    actHelpAbout->OnExecute = [this](TAction*) { actHelpAboutExecute(); };
+    for (const auto& theme : ThemeTable()) {
+        TAction* action = make(theme.Identifier, theme.Caption, "Theme");
+        action->setCheckable(true);
+        action->setChecked(ThemeActions.empty()); // the built-in default carries the mark
+        action->OnExecute = [this](TAction* a) { actThemeExecute(a); };
+        ThemeActions.push_back(action);
+    }
+}
+
+void TMainForm::CreateComponents() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    FClientArea = new QWidget(this);
+    FClientArea->setObjectName(QStringLiteral("ClientArea"));
+    FClientArea->setFixedSize(KClientWidth, KClientHeight);
+    layout->addWidget(FClientArea);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    MainMenuBar = new QMenuBar(FClientArea);
+    MainMenuBar->setObjectName(QStringLiteral("MainMenuBar"));
+    MainMenuBar->setNativeMenuBar(false);
+    MainMenuBar->setGeometry(0, 0, KClientWidth, 22);
+
+    const int bodyTop = 22;
+    const int bodyHeight = KClientHeight - bodyTop;
+    QWidget* logoPanel = MakePanel("LogoPanel", FClientArea, QRect(0, bodyTop, 145, bodyHeight));
+    auto* logo = new QLabel(logoPanel);
+    logo->setObjectName(QStringLiteral("LogoImage"));
+    logo->setPixmap(ProductPanelPicture());
+    logo->setGeometry(5, 0, 241, 300); // only the part inside the panel shows
+
+    QWidget* clientPanel = MakePanel("ClientPanel", FClientArea, QRect(145, bodyTop, 444, bodyHeight));
+    QWidget* versionPanel = MakePanel("PanelOutlookVersion", clientPanel, QRect(0, 0, 444, 32));
+    auto* versionLabel = new QLabel(QStringLiteral("Installed Outlook version:"), versionPanel);
+    versionLabel->setObjectName(QStringLiteral("lblOutlookVersion"));
+    SetSkinDataName(versionLabel, QStringLiteral("stdlabel"));
+    versionLabel->move(6, 10);
+    versionLabel->adjustSize();
+    cbOutlookVersion = new QComboBox(versionPanel);
+    cbOutlookVersion->setObjectName(QStringLiteral("cbOutlookVersion"));
+    cbOutlookVersion->setEditable(false);
+    cbOutlookVersion->setMaxVisibleItems(8);
+    cbOutlookVersion->setGeometry(135, 6, 98, 20);
+    SetSkinDataName(cbOutlookVersion, QStringLiteral("combobox"));
+    connect(cbOutlookVersion, &QComboBox::currentIndexChanged, this,
+            [this] { Application::Dispatch([this] { cbOutlookVersionChange(); }); });
+
+    QWidget* buttonsPanel = MakePanel("PanelButtons", clientPanel, QRect(0, bodyHeight - 47, 444, 47));
+    auto* btnSave = MakeButton("btnSaveChanges", buttonsPanel, QRect(174, 10, 75, 25), actSave);
+    auto* btnCancel = MakeButton("btnCancelChanges", buttonsPanel, QRect(263, 10, 75, 25), actCancel);
+    auto* btnExit = MakeButton("btnExit", buttonsPanel, QRect(353, 10, 75, 25), actClose);
+    QWidget* rightPanel = MakePanel("PanelRight", clientPanel, QRect(429, 32, 15, bodyHeight - 32 - 47));
+    rightPanel->setAttribute(Qt::WA_TranslucentBackground);
+
+    PageControl = new QTabWidget(clientPanel);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    PageControl->setGeometry(0, 32, 429, bodyHeight - 32 - 47);
+    SetSkinDataName(PageControl, QStringLiteral("tab"));
+
+    auto makePage = [this](const char* name, const char* caption, const char* labelName, const char* labelText,
+                           const char* listName, const char* addName, TAction* add, const char* removeName,
+                           TAction* remove, QListWidget*& list) {
+        auto* page = new TListPage(name, PageControl);
+        page->Top = new QWidget(page);
+        page->Middle = new QWidget(page);
+        page->Bottom = new QWidget(page);
+        auto* label = new QLabel(QString::fromLatin1(labelText), page->Top);
+        label->setObjectName(QString::fromLatin1(labelName));
+        SetSkinDataName(label, QStringLiteral("stdlabel"));
+        label->move(9, 7);
+        label->adjustSize();
+        list = new QListWidget(page->Middle);
+        list->setObjectName(QString::fromLatin1(listName));
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setSortingEnabled(false); // FormCreate switches sorting on
+        SetSkinDataName(list, QStringLiteral("listbox"));
+        page->List = list;
+        auto* addButton = MakeButton(addName, page->Bottom, QRect(9, 5, 75, 25), add);
+        auto* removeButton = MakeButton(removeName, page->Bottom, QRect(90, 5, 75, 25), remove);
+        PageControl->addTab(page, QString::fromLatin1(caption));
+        setTabOrder(list, addButton);
+        setTabOrder(addButton, removeButton);
+        return removeButton;
+    };
+    QPushButton* lastAllowed = makePage("pgAllowAccess", "Allow access", "lblAllowed",
+                                        "List of allowed to open as attachments file types:", "lbAllowed",
+                                        "btnAllowAdd", actAllowedAdd, "btnAllowRemove", actAllowedRemove, lbAllowed);
+    QPushButton* lastBlocked = makePage("pgBlockAccess", "Block access", "lblBlocked",
+                                        "List of blocked to open as attachments file types:", "lbBlocked",
+                                        "btnBlockAdd", actBlockedAdd, "btnBlockRemove", actBlockedRemove, lbBlocked);
+
+    // Focus order: the tabs and the controls of the tab shown, then Save, Cancel, Close, then the selector.
+    setTabOrder(PageControl, lbAllowed);
+    setTabOrder(lastAllowed, lbBlocked);
+    setTabOrder(lastBlocked, btnSave);
+    setTabOrder(btnSave, btnCancel);
+    setTabOrder(btnCancel, btnExit);
+    setTabOrder(btnExit, cbOutlookVersion);
+}
+
+void TMainForm::CreateMenus() {
+    QMenu* file = MainMenuBar->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    // The menu entry points at actClose but shows its own caption.
+    auto* exitItem = file->addAction(QStringLiteral("E&xit"));
+    exitItem->setObjectName(QStringLiteral("mnuFileExit"));
+    connect(exitItem, &QAction::triggered, actClose, [this] { actClose->trigger(); });
+    connect(actClose, &QAction::changed, exitItem, [this, exitItem] { exitItem->setEnabled(actClose->isEnabled()); });
+
+    QMenu* themes = MainMenuBar->addMenu(QStringLiteral("Visual Theme"));
+    themes->setObjectName(QStringLiteral("mnuVisualTheme"));
+    for (TAction* action : ThemeActions) {
+        themes->addAction(action);
+    }
+
+    QMenu* help = MainMenuBar->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    help->addAction(actHelpContents);
+    help->addSeparator();
+    help->addAction(actHelpAbout);
+}
+
+void TMainForm::FormCreate() {
+    FAllowedModified = false;
+    FBlockedModified = false;
+    PageControl->setCurrentIndex(0);
+    lbAllowed->setSortingEnabled(true);
+    lbBlocked->setSortingEnabled(true);
+    try {
+        ApplyTheme(ToQString(Settings->SkinName()));
+    } catch (const std::exception& error) {
+        ShowInformation(Application::MessageOf(error));
+    }
+    FOutlook = std::make_unique<TOutlookInteraction>();
+    if (!FOutlook->FVersions.empty()) {
+        for (const auto& version : FOutlook->FVersions) {
+            cbOutlookVersion->addItem(ToQString(version.DisplayName));
+        }
+        // Selecting the newest version runs cbOutlookVersionChange, which loads its lists.
+        cbOutlookVersion->setCurrentIndex(cbOutlookVersion->count() - 1);
+    } else {
+        ShowInformation(QString::fromLatin1(KNotDetectedText));
+    }
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Application::Dispatch([this] { FormShow(); });
+}
+
+void TMainForm::FormShow() {
+    AdjustClientSize(this);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    bool canClose = false; // a failure in the close question keeps the window open
+    Application::Dispatch([this, &canClose] {
+        bool answer = true;
+        FormCloseQuery(answer);
+        canClose = answer;
+    });
+    if (canClose) {
+        event->accept();
+        emit Closed();
+    } else {
+        event->ignore();
+    }
+}
+
+void TMainForm::FormCloseQuery(bool& canClose) {
+    canClose = true;
+    if (IsModified()) {
+        switch (ShowMessageDialog(QString::fromLatin1(KExitQuestion), mtConfirmation,
+                                  ButtonSet({mbYes, mbNo, mbCancel}), 0)) {
+        case mrCancel:
+            canClose = false;
+            break;
+        case mrYes:
+            canClose = false; // stays open if saving fails
+            SaveChanges();
+            canClose = true;
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void TMainForm::cbOutlookVersionChange() {
+    if (IsModified() &&
+        ShowMessageDialog(QString::fromLatin1(KSwitchQuestion), mtConfirmation, ButtonSet({mbYes, mbNo}), 0) == mrYes) {
+        try {
+            SaveChanges();
+        } catch (...) {
+            // The lists on screen still belong to FVersionIndex: show that version in the selector
+            // again, so that the next Save cannot write them under another one.
+            const QSignalBlocker blocker(cbOutlookVersion);
+            cbOutlookVersion->setCurrentIndex(FVersionIndex);
+            throw;
+        }
+    }
+    LoadLists();
+}
+
+void TMainForm::LoadLists() {
+    FAllowedModified = false;
+    FBlockedModified = false;
+    lbAllowed->clear();
+    FVersionIndex = cbOutlookVersion->currentIndex();
+    SetListBoxItems(lbAllowed, FOutlook->GetAllowedExtensions(FVersionIndex));
+    SetListBoxItems(lbBlocked, FOutlook->GetBlockedExtensions(FVersionIndex));
+}
+
+void TMainForm::SaveChanges() {
+    if (FAllowedModified) {
+        FOutlook->SetAllowedExtensions(FVersionIndex, ListBoxItems(lbAllowed));
+        FAllowedModified = false;
+    }
+    if (FBlockedModified) {
+        FOutlook->SetBlockedExtensions(FVersionIndex, ListBoxItems(lbBlocked));
+        FBlockedModified = false;
+    }
+    if (FOutlook->IsOutlookRunning()) {
+        ShowMessageDialog(QString::fromLatin1(KRestartText), mtInformation, ButtonSet({mbOK}), 0);
+    }
+}
+
+void TMainForm::actSaveExecute() {
+    SaveChanges();
+}
+
+void TMainForm::actCancelExecute() {
+    if (ShowMessageDialog(QString::fromLatin1(KCancelQuestion), mtConfirmation, ButtonSet({mbYes, mbNo}), 0) == mrYes) {
+        LoadLists();
+    }
+}
+
+void TMainForm::actCloseExecute() {
+    close();
+}
+
+void TMainForm::AddExtensions(QListWidget* listBox, bool& modified) {
+    const auto added = ExecuteAddFileTypeForm();
+    if (added && !added->empty()) {
+        for (const auto& item : *added) {
+            AddListBoxItem(listBox, item);
+        }
+        modified = true;
+    }
+}
+
+void TMainForm::RemoveSelected(QListWidget* listBox, bool& modified) {
+    const auto selected = listBox->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    delete listBox->takeItem(listBox->row(selected.first()));
+    modified = true;
+}
+
+void TMainForm::actAllowedAddExecute() {
+    AddExtensions(lbAllowed, FAllowedModified);
+}
+void TMainForm::actAllowedRemoveExecute() {
+    RemoveSelected(lbAllowed, FAllowedModified);
+}
+void TMainForm::actBlockedAddExecute() {
+    AddExtensions(lbBlocked, FBlockedModified);
+}
+void TMainForm::actBlockedRemoveExecute() {
+    RemoveSelected(lbBlocked, FBlockedModified);
+}
+
+void TMainForm::actHelpContentsExecute() {
+    ShowHelpContents();
+}
+
+void TMainForm::actHelpAboutExecute() {
+    ShowAboutForm();
+}
+
+void TMainForm::actThemeExecute(TAction* action) {
+    ApplyTheme(action->objectName());
+    Settings->SetSkinName(FromQString(action->objectName()));
+    Settings->Save();
+}
+
+void TMainForm::ApplyTheme(const QString& themeName) {
+    // The store exists only while a theme is applied; only the chosen theme is ever inflated.
+    const TDMSkins store;
+    const TCompressedStoredSkin* found = store.FindStoredSkin(themeName);
+    if (found == nullptr) {
+        throw Exception("Unknown Theme: " + FromQString(themeName));
+    }
+    TCompressedStoredSkin previous;
+    previous.Assign(*skCompressedStoredSkin);
+    {
+        TCompressedStoredSkin loaded;
+        loaded.Assign(*found);
+        skCompressedStoredSkin->Assign(loaded);
+    }
+    try {
+        skSkinData->SetCompressedStoredSkin(skCompressedStoredSkin);
+    } catch (...) {
+        // A theme that does not load leaves the live theme as it was: keep the slot with it.
+        skCompressedStoredSkin->Assign(previous);
+        throw;
+    }
+    for (TAction* action : ThemeActions) {
+        if (action->Category() == QStringLiteral("Theme")) {
+            action->setChecked(action->objectName() == themeName); // letter case counts here
+        }
+    }
+}
+
+std::optional<std::vector<std::string>> TMainForm::ExecuteAddFileTypeForm() {
+    TAddFileTypeForm form(this);
+    form.ResetInput();
+    if (form.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return form.ChosenExtensions();
+}
+
+void TMainForm::OpenProductWebPage() {
+    OpenWebPage(this, KProductWebPage);
+}
+
+void TMainForm::ShowInformation(const QString& message) {
+    TSkinMessage box;
+    box.SkinData = skSkinData;
+    box.CtrlSkinData = skSkinData;
+    box.ShowModalMessage(message, mtInformation, ButtonSet({mbOK}), 0);
+}
+
+TModalResult TMainForm::ShowMessageDialog(const QString& message, TMsgDlgType kind, TMsgDlgButtons buttons,
+                                          int helpContext) {
+    TSkinMessage box;
+    box.SkinData = skSkinData;
+    box.CtrlSkinData = skSkinData;
+    return box.ShowModalMessage(message, kind, buttons, helpContext);
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "ui/SkinMessage.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QTabWidget;
+class TAction;
+class TCompressedStoredSkin;
+class TSkinData;
+class TSkinForm;
+class TActionList;
+class TOutlookInteraction;
+
+/// The main window: the installed Outlook versions and, for the selected one, the allowed and the
+/// blocked file types, each on its own tab. The list boxes are the only copy of the lists being
+/// edited; nothing reaches the registry until Save.
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Routines of the window.
+    void LoadLists();
+    void SaveChanges();
+    bool IsModified() const { return FAllowedModified || FBlockedModified; }
+    void ShowInformation(const QString& message);
+    TModalResult ShowMessageDialog(const QString& message, TMsgDlgType kind, TMsgDlgButtons buttons, int helpContext);
+    void ApplyTheme(const QString& themeName);
+    std::optional<std::vector<std::string>> ExecuteAddFileTypeForm();
+    void OpenProductWebPage();
+
+    // State, read by tests and by the dialogs.
+    bool FAllowedModified = false;
+    bool FBlockedModified = false;
+    int FVersionIndex = -1;
+    TOutlookInteraction* Outlook() const { return FOutlook.get(); }
+    TActionList* ActionList() const { return FActionList; }
+    QWidget* ClientArea() const { return FClientArea; }
+
+    // Theme objects: the window's own theme slot, the live theme every window draws from, and the frame.
+    TCompressedStoredSkin* skCompressedStoredSkin = nullptr;
+    TSkinData* skSkinData = nullptr;
+    TSkinForm* skSkinForm = nullptr;
+
+    // Components tests and handlers reach.
+    QMenuBar* MainMenuBar = nullptr;
+    QComboBox* cbOutlookVersion = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QListWidget* lbAllowed = nullptr;
+    QListWidget* lbBlocked = nullptr;
+    TAction* actSave = nullptr;
+    TAction* actCancel = nullptr;
+    TAction* actClose = nullptr;
+    TAction* actAllowedAdd = nullptr;
+    TAction* actAllowedRemove = nullptr;
+    TAction* actBlockedAdd = nullptr;
+    TAction* actBlockedRemove = nullptr;
+    TAction* actHelpContents = nullptr;
+    TAction* actHelpAbout = nullptr;
+    std::vector<TAction*> ThemeActions;
+
+signals:
+    /// The window agreed to close: the program ends.
+    void Closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateComponents();
+    void CreateActions();
+    void CreateMenus();
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery(bool& canClose);
+    void cbOutlookVersionChange();
+    void actSaveExecute();
+    void actCancelExecute();
+    void actCloseExecute();
+    void actAllowedAddExecute();
+    void actAllowedRemoveExecute();
+    void actBlockedAddExecute();
+    void actBlockedRemoveExecute();
+    void actHelpContentsExecute();
+    void actHelpAboutExecute();
+    void actThemeExecute(TAction* action);
+
+    void AddExtensions(QListWidget* listBox, bool& modified);
+    void RemoveSelected(QListWidget* listBox, bool& modified);
+
+    std::unique_ptr<TOutlookInteraction> FOutlook;
+    TActionList* FActionList = nullptr;
+    QWidget* FClientArea = nullptr;
+};
+
+/// The one main window, set while it exists (the dialogs reach it, as the About dialog's link does).
+extern TMainForm* MainForm;
+
+/// Puts entries into a list box that keeps itself sorted ascending without regard to letter case.
+void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items);
+void AddListBoxItem(QListWidget* listBox, const std::string& item);
+std::vector<std::string> ListBoxItems(const QListWidget* listBox);
