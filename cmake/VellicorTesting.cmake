@@ -1,4 +1,5 @@
-# vellicor_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI] [ENVIRONMENT <VAR=value...>])
+# vellicor_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI] [ENVIRONMENT <VAR=value...>]
+#                   [RESOURCE_LOCK <names...>])
 # One GoogleTest executable; its cases are discovered when ctest runs, so the same rule works
 # for cross-built tests that only run under an emulator.
 include(GoogleTest)
@@ -16,7 +17,7 @@ else()
 endif()
 
 function(vellicor_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;ENVIRONMENT;RESOURCE_LOCK" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE vellicor_options vellicor_test_support ${ARG_LIBS})
     if(ARG_GUI)
@@ -29,8 +30,13 @@ function(vellicor_add_test name)
     list(APPEND ARG_ENVIRONMENT VELLICOR_TEST_DATA=${CMAKE_SOURCE_DIR})
     # The property list is flattened on its way to the discovered tests: keep the variables one value.
     string(REPLACE ";" "\\;" environment "${ARG_ENVIRONMENT}")
+    set(locks)
+    if(ARG_RESOURCE_LOCK)
+        string(REPLACE ";" "\\;" locks "${ARG_RESOURCE_LOCK}")
+        set(locks RESOURCE_LOCK "${locks}")
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "${environment}" LABELS "${name}")
+        PROPERTIES ENVIRONMENT "${environment}" LABELS "${name}" ${locks})
 endfunction()
