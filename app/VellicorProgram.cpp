@@ -1,66 +1,6 @@
-// The program: initialises the modules, creates the settings object and the main window, runs the
-// message loop until the main window closes, and takes everything down again in reverse order.
-#include "app/Display.h"
-#include "settings/uSettings.h"
-#include "ui/Application.h"
-#include "ui/Product.h"
-#include "ui/SkinMessage.h"
-#include "ui/help/HTMLHelpViewer.h"
-#include "ui/uMainForm.h"
-
-#include <QApplication>
-#include <QMessageBox>
-
-#include <cstdio>
-#include <memory>
-
-namespace {
-
-/// The settings store reports in the toolkit's plain message dialog: the text, one OK, the title.
-void ShowPlainMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, Application::Title(), ToQString(text), QMessageBox::Ok);
-    box.setObjectName(QStringLiteral("PlainMessageDialog"));
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
-}
-
-} // namespace
+// Vellicor: which e-mail attachment file types Outlook lets the user open.
+#include "app/Program.h"
 
 int main(int argc, char** argv) {
-    if (const std::string problem = DisplayProblem(); !problem.empty()) {
-        std::fprintf(stderr, "%s\n", problem.c_str());
-        return 2;
-    }
-
-    // Module initialisation, in dependency order.
-    InitializeSettingsUnit();
-    InitializeSkinMessageTexts();
-    RegisterHtmlHelpViewer();
-
-    auto application = std::make_unique<QApplication>(argc, argv);
-    // Only the main window's closing ends the program; a help window may outlive it until then.
-    application->setQuitOnLastWindowClosed(false);
-    Application::SetTitle(QString::fromLatin1(KApplicationTitle));
-    Application::SetHelpFile(QString::fromLatin1(kHelpFileName));
-    SetSettingsReporter(ShowPlainMessage);
-    // A message box's Help button shows its help context in the application's help file.
-    TSkinMessage::HelpHandler = [](int context) {
-        HelpSystem().ShowContextHelp(context, FromQString(Application::HelpFile()));
-    };
-
-    Settings = new TSettings();
-    Settings->Load();
-
-    auto* mainForm = new TMainForm();
-    QObject::connect(mainForm, &TMainForm::Closed, application.get(), &QApplication::quit);
-    mainForm->show();
-    application->exec();
-
-    // Finalisation, in reverse order of initialisation. Nothing is saved here.
-    FinalizeSettingsUnit();
-    FinalizeHtmlHelpViewer(); // closes every help window
-    delete mainForm;          // the application object's windows, with the Outlook model
-    application.reset();
-    ReleaseHtmlHelpLibrary(); // last of all
-    return 0;
+    return RunProgram(argc, argv);
 }

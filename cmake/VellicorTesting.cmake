@@ -1,5 +1,5 @@
 # vellicor_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI] [ENVIRONMENT <VAR=value...>]
-#                   [RESOURCE_LOCK <name>])
+#                   [RESOURCE_LOCK <names...>])
 # One GoogleTest executable; its cases are discovered when ctest runs, so the same rule works
 # for cross-built tests that only run under an emulator.
 include(GoogleTest)
@@ -26,12 +26,13 @@ if(WIN32 AND CMAKE_HOST_UNIX)
     set(VELLICOR_TEST_HOST_DRIVE "Z:")
 endif()
 
-# vellicor_discovered_tests_properties(<list> LABEL <label> [ENVIRONMENT <VAR=value...>] [RESOURCE_LOCK <name>])
+# vellicor_discovered_tests_properties(<list> LABEL <label> [ENVIRONMENT <VAR=value...>]
+#                                     [RESOURCE_LOCK <names...>])
 # Gives every test that a discovery found (its TEST_LIST <list>) these properties, once ctest has read the
 # list. gtest_discover_tests's own PROPERTIES would flatten two ENVIRONMENT variables into separate
 # arguments (CMake 3.25), losing every property after the first variable.
 function(vellicor_discovered_tests_properties list)
-    cmake_parse_arguments(ARG "" "LABEL;RESOURCE_LOCK" "ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "" "LABEL" "ENVIRONMENT;RESOURCE_LOCK" ${ARGN})
     set(properties "LABELS [==[${ARG_LABEL}]==] ENVIRONMENT [==[${ARG_ENVIRONMENT}]==]")
     if(ARG_RESOURCE_LOCK)
         string(APPEND properties " RESOURCE_LOCK [==[${ARG_RESOURCE_LOCK}]==]")
@@ -42,7 +43,7 @@ function(vellicor_discovered_tests_properties list)
 endfunction()
 
 function(vellicor_add_test name)
-    cmake_parse_arguments(ARG "GUI" "RESOURCE_LOCK" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;ENVIRONMENT;RESOURCE_LOCK" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE vellicor_options vellicor_test_support ${ARG_LIBS})
     if(ARG_GUI)
@@ -60,7 +61,7 @@ function(vellicor_add_test name)
     vellicor_discovered_tests_properties(${name}_TESTS
         LABEL ${name}
         ENVIRONMENT ${ARG_ENVIRONMENT}
-        RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
+        RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
 endfunction()
 
 # vellicor_add_wine_locale_tests(<test target> LOCALE <name> FILTER <gtest filter>)

@@ -58,6 +58,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     btnOK->setDefault(true);
     SetSkinDataName(btnOK, QStringLiteral("button"));
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    btnOK->setFocus();
 
     for (QWidget* child : client->findChildren<QWidget*>()) {
         if (child != btnOK) {

@@ -512,8 +512,10 @@ std::optional<std::vector<std::string>> TMainForm::ExecuteAddFileTypeForm() {
     return form.ChosenExtensions();
 }
 
+std::function<void(QWidget*, const std::string&)> TMainForm::WebPageOpener = OpenWebPage;
+
 void TMainForm::OpenProductWebPage() {
-    OpenWebPage(this, KProductWebPage);
+    WebPageOpener(this, KProductWebPage);
 }
 
 void TMainForm::ShowInformation(const QString& message) {

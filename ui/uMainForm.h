@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,8 @@ public:
     void ApplyTheme(const QString& themeName);
     std::optional<std::vector<std::string>> ExecuteAddFileTypeForm();
     void OpenProductWebPage();
+    /// What OpenProductWebPage calls: the desktop's browser; tests put a recorder in its place.
+    static std::function<void(QWidget* owner, const std::string& address)> WebPageOpener;
 
     // State, read by tests and by the dialogs.
     bool FAllowedModified = false;

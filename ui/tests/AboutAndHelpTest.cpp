@@ -1,0 +1,166 @@
+#include "MainFormFixture.h"
+
+#include "GuiTestSupport.h"
+
+#include "ui/Actions.h"
+#include "ui/Product.h"
+#include "ui/help/HTMLHelpViewer.h"
+#include "ui/linklabel/LinkLabel.h"
+#include "ui/uAboutForm.h"
+#include "ui/uAddFileType.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+
+namespace {
+
+class AboutTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        TMainForm::WebPageOpener = [this](QWidget* owner, const std::string& address) {
+            FOpened.push_back(address);
+            EXPECT_EQ(owner, FForm.get());
+        };
+        WriteHive(VersionKeys("12.0", {}));
+    }
+    void TearDown() override {
+        TMainForm::WebPageOpener = {};
+        MainFormTest::TearDown();
+    }
+    std::vector<std::string> FOpened;
+};
+
+TEST_F(AboutTest, enterEscapeAndOkCloseIt) {
+    Open();
+    const std::function<void(QWidget*)> ways[] = {
+        [](QWidget* about) { QTest::keyClick(about->focusWidget(), Qt::Key_Return); },
+        [](QWidget* about) { QTest::keyClick(about->focusWidget(), Qt::Key_Escape); },
+        [](QWidget* about) { about->findChild<QPushButton*>(QStringLiteral("btnOK"))->click(); },
+    };
+    for (const auto& way : ways) {
+        TModalScript script;
+        bool closed = false;
+        script.Then([&](QWidget* about) {
+            EXPECT_EQ(about->windowTitle(), QStringLiteral("About Vellicor"));
+            EXPECT_EQ(about->focusWidget(), about->findChild<QPushButton*>(QStringLiteral("btnOK")));
+            way(about);
+            closed = !about->isVisible();
+        });
+        FForm->actHelpAbout->trigger();
+        EXPECT_TRUE(closed);
+        EXPECT_EQ(script.Seen().size(), 1u);
+    }
+}
+
+TEST_F(AboutTest, eachLinkClickOpensTheSameWebPageOnceAndTheDialogStaysOpen) {
+    Open();
+    TModalScript script;
+    script.Then([](QWidget* about) {
+        auto* link = about->findChild<linklabel::TLinkLabel*>(QStringLiteral("LinkLabel2"));
+        ASSERT_NE(link, nullptr);
+        EXPECT_EQ(link->Caption(), QStringLiteral("<link>korvane.example</link>"));
+        link->grab(); // links are placed where they were last drawn
+        link->grab();
+        const auto& root = link->Tree().Root();
+        ASSERT_FALSE(root.LinkRects.empty());
+        const auto& r = root.LinkRects.front();
+        const QPointF onTheLink(root.Origin.X + (r.Left + r.Right) / 2, root.Origin.Y + (r.Top + r.Bottom) / 2);
+        for (int click = 0; click < 2; ++click) {
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+                QMouseEvent event(type, onTheLink, link->mapToGlobal(onTheLink), Qt::LeftButton,
+                                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(link, &event);
+            }
+        }
+        EXPECT_TRUE(about->isVisible());
+        about->close();
+    });
+    FForm->actHelpAbout->trigger();
+    EXPECT_EQ(FOpened, (std::vector<std::string>{KProductWebPage, KProductWebPage}));
+}
+
+/// Help windows of the Linux help library (objectName "HelpWindow").
+std::vector<QWidget*> HelpWindows() {
+    std::vector<QWidget*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QStringLiteral("HelpWindow") && widget->isVisible()) {
+            windows.push_back(widget);
+        }
+    }
+    return windows;
+}
+
+class HelpTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        RegisterHtmlHelpViewer();
+        WriteHive(VersionKeys("12.0", {}));
+    }
+    void TearDown() override {
+        FinalizeHtmlHelpViewer(); // HH_CLOSE_ALL
+        EXPECT_TRUE(HelpWindows().empty());
+        ReleaseHtmlHelpLibrary();
+        MainFormTest::TearDown();
+    }
+};
+
+TEST_F(HelpTest, contentsAndF1OpenTheTopicOfContextOneInOneWindow) {
+    TMainForm& form = Open();
+    form.actHelpContents->trigger();
+    Idle();
+    auto windows = HelpWindows();
+    ASSERT_EQ(windows.size(), 1u) << "is libvellicor_hhctrl.so beside the test program?";
+    auto* browser = windows[0]->findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->source().path(), QStringLiteral("/topics/mainwindow.htm"));
+
+    // Move away, then F1 in the main window: the same window comes back to context 1.
+    emit browser->anchorClicked(QUrl(QStringLiteral("lists.htm")));
+    form.activateWindow();
+    QApplication::setActiveWindow(&form);
+    QTest::keyClick(&form, Qt::Key_F1);
+    Idle();
+    windows = HelpWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(browser->source().path(), QStringLiteral("/topics/mainwindow.htm"));
+}
+
+TEST_F(HelpTest, f1InTheDialogsShowsNoHelp) {
+    TMainForm& form = Open();
+    TModalScript script;
+    auto pressF1 = [](QWidget* dialog) {
+        QApplication::setActiveWindow(dialog);
+        QTest::keyClick(dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog, Qt::Key_F1);
+        testsupport::RunUntilIdle();
+        EXPECT_TRUE(HelpWindows().empty());
+        EXPECT_EQ(QApplication::activeModalWidget(), dialog);
+        dialog->close();
+    };
+    script.Then(pressF1).Then(pressF1);
+    form.actHelpAbout->trigger();
+    form.actAllowedAdd->trigger();
+    EXPECT_EQ(script.Seen().size(), 2u);
+    EXPECT_TRUE(HelpWindows().empty());
+}
+
+TEST_F(HelpTest, theAddDialogsHelpButtonOpensTheHelpAsContentsDoes) {
+    Open();
+    TModalScript script;
+    script.Then([](QWidget* dialog) {
+        auto* form = qobject_cast<TAddFileTypeForm*>(dialog);
+        ASSERT_NE(form, nullptr);
+        form->btnHelp->click();
+        testsupport::RunUntilIdle();
+        EXPECT_EQ(HelpWindows().size(), 1u);
+        EXPECT_TRUE(form->isVisible()); // it neither closes the dialog
+        form->btnCancel->click();
+    });
+    EXPECT_FALSE(FForm->ExecuteAddFileTypeForm().has_value());
+}
+
+} // namespace

@@ -1,0 +1,275 @@
+#include "MainFormFixture.h"
+
+#include "GuiTestSupport.h"
+
+#include "outlook/ExtensionList.h"
+#include "ui/Actions.h"
+#include "ui/ExtensionsFile.h"
+#include "ui/uAddFileType.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+using TRows = std::vector<std::pair<std::string, std::string>>;
+
+TRows Rows(const std::vector<TPredefinedFileType>& types) {
+    TRows rows;
+    for (const auto& type : types) {
+        rows.emplace_back(type.Extension, type.Description);
+    }
+    return rows;
+}
+
+TEST(PredefinedFileTypes, linesSplitAtEveryKindOfBreakAndAtTheFirstSpace) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* name;
+        std::string content;
+        TRows rows;
+    };
+    const Case cases[] = {
+        {"CR LF", ".exe Program\r\n.js Script\r\n", {{".exe", "Program"}, {".js", "Script"}}},
+        {"lone CR", ".exe Program\r.js Script", {{".exe", "Program"}, {".js", "Script"}}},
+        {"lone LF", ".exe Program\n.js Script\n", {{".exe", "Program"}, {".js", "Script"}}},
+        {"CR LF then a lone CR: an empty line between", ".a A\r\n\r.b B", {{".a", "A"}, {"", ""}, {".b", "B"}}},
+        {"a NUL ends the content", ".a A\n.b B\0.c C\n.d D"s, {{".a", "A"}, {".b", "B"}}},
+        {"no byte-order mark is recognised", "\xEF\xBB\xBF.exe Program", {{"\xEF\xBB\xBF.exe", "Program"}}},
+        {"a line without a space", "exe", {{"", "exe"}}},
+        {"a line starting with a space", " .exe Program", {{"", ".exe Program"}}},
+        {"the rest of the line after the first space",
+         ".exe  Several   spaces\tand a tab ",
+         {{".exe", " Several   spaces\tand a tab "}}},
+        {"a final line break makes no row", ".a A\n", {{".a", "A"}}},
+        {"an empty line inside makes a row", ".a A\n\n.b B\n", {{".a", "A"}, {"", ""}, {".b", "B"}}},
+        {"an empty file", "", {}},
+        {"a lone line break is one empty line", "\n", {{"", ""}}},
+        {"repeated lines stay", ".a A\n.a A", {{".a", "A"}, {".a", "A"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Rows(ParsePredefinedFileTypes(c.content)), c.rows);
+    }
+}
+
+class AddFileTypeTest : public MainFormTest {
+protected:
+    void WriteExtensions(const std::string& content) {
+        testsupport::WriteFileBytes(FDir.Path() / "Extensions.txt", content);
+    }
+    static QStringList Shown(const TAddFileTypeForm& form) {
+        QStringList shown;
+        for (int i = 0; i < form.lvExtensions->topLevelItemCount(); ++i) {
+            shown << form.lvExtensions->topLevelItem(i)->text(0) + u'|' + form.lvExtensions->topLevelItem(i)->text(1);
+        }
+        return shown;
+    }
+    static void Tick(TAddFileTypeForm& form, const QString& extension) {
+        for (int i = 0; i < form.lvExtensions->topLevelItemCount(); ++i) {
+            if (form.lvExtensions->topLevelItem(i)->text(0) == extension) {
+                form.lvExtensions->topLevelItem(i)->setCheckState(0, Qt::Checked);
+                return;
+            }
+        }
+        ADD_FAILURE() << "no row " << extension.toStdString();
+    }
+    /// Runs ExecuteAddFileTypeForm on the main window with `step` acting on the dialog.
+    std::optional<std::vector<std::string>> Execute(const std::function<void(TAddFileTypeForm&)>& step) {
+        TModalScript script;
+        script.Then([&step](QWidget* modal) {
+            auto* form = qobject_cast<TAddFileTypeForm*>(modal);
+            if (form == nullptr) {
+                ADD_FAILURE() << "not the Add file types dialog: " << TModalScript::Describe(modal).Text.toStdString();
+                modal->close();
+                return;
+            }
+            step(*form);
+        });
+        return FForm->ExecuteAddFileTypeForm();
+    }
+};
+
+TEST_F(AddFileTypeTest, showsTheRowsSortedAndReturnsTheTickedExtensionsInDisplayedOrder) {
+    WriteHive(VersionKeys("12.0", {}));
+    WriteExtensions(".zip Archive\n.exe Program\nnospace\n.com MS-DOS program\n.js Script\n");
+    Open();
+    std::vector<std::string> expectedOrder;
+    const auto result = Execute([&](TAddFileTypeForm& form) {
+        EXPECT_EQ(Shown(form),
+                  (QStringList{"|nospace", ".com|MS-DOS program", ".exe|Program", ".js|Script", ".zip|Archive"}));
+        EXPECT_TRUE(form.rbList->isChecked());
+        EXPECT_FALSE(form.edtInputExtensions->isEnabled());
+        EXPECT_EQ(form.focusWidget(), form.lvExtensions);
+        Tick(form, ".zip");
+        Tick(form, "");
+        Tick(form, ".com");
+        form.btnOK->click();
+    });
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(*result, (std::vector<std::string>{"", ".com", ".zip"})); // top to bottom, the empty one too
+}
+
+TEST_F(AddFileTypeTest, typedTextSplitsAsAStoredListDoesWithNothingNormalised) {
+    WriteHive(VersionKeys("12.0", {}));
+    Open();
+    struct Case {
+        const char* typed;
+        std::vector<std::string> items;
+    };
+    const Case cases[] = {
+        {".exe;.js", {".exe", ".js"}},
+        {".exe ; .js", {".exe", ".js"}},
+        {".exe .js", {".exe", ".js"}},
+        {"exe", {"exe"}},
+        {".EXE;.Js", {".EXE", ".Js"}},
+        {".a;;.b", {".a", "", ".b"}},
+        {".a;", {".a", ""}},
+        {".a;  ", {".a"}},
+        {";", {"", ""}},
+        {";.a", {"", ".a"}},
+        {"\"a b\";\"c;d\";\"e\"\"f\"", {"a b", "c;d", "e\"f"}},
+        {"\"unterminated; still one", {"unterminated; still one"}},
+        {".exe;.exe", {".exe", ".exe"}},
+        {"", {}},
+        {"   ", {}},
+    };
+    TAddFileTypeForm form(FForm.get());
+    form.show();
+    form.rbManual->click();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        form.edtInputExtensions->setText(QString::fromUtf8(c.typed));
+        EXPECT_EQ(form.ChosenExtensions(), c.items);
+        EXPECT_EQ(form.ChosenExtensions(), SplitExtensionList(c.typed)); // the very same rules
+    }
+}
+
+TEST_F(AddFileTypeTest, cancelEscapeAndTheFrameAddNothingWhateverWasChosen) {
+    WriteHive(VersionKeys("12.0", {{"Level1Add", "\".url\""}}));
+    WriteExtensions(".exe Program\n.js Script\n");
+    Open();
+    const std::function<void(TAddFileTypeForm&)> ways[] = {
+        [](TAddFileTypeForm& form) { form.btnCancel->click(); },
+        [](TAddFileTypeForm& form) { QTest::keyClick(form.lvExtensions, Qt::Key_Escape); },
+        [](TAddFileTypeForm& form) { form.close(); },
+    };
+    for (const auto& way : ways) {
+        const auto result = Execute([&way](TAddFileTypeForm& form) {
+            Tick(form, ".exe");
+            form.rbManual->click();
+            form.edtInputExtensions->setText(QStringLiteral(".typed"));
+            way(form);
+        });
+        EXPECT_FALSE(result.has_value());
+    }
+    // Through the Add action: the side stays as it was and is not marked modified.
+    TModalScript script;
+    script.Then([](QWidget* modal) { qobject_cast<TAddFileTypeForm*>(modal)->btnCancel->click(); });
+    FForm->actBlockedAdd->trigger();
+    EXPECT_EQ(Items(FForm->lbBlocked), QStringList{".url"});
+    EXPECT_FALSE(FForm->FBlockedModified);
+}
+
+TEST_F(AddFileTypeTest, okWithNothingChosenChangesNothingAndOnlyTheSelectedModeCounts) {
+    WriteHive(VersionKeys("12.0", {{"Level1Add", "\".url\""}}));
+    WriteExtensions(".exe Program\n.js Script\n");
+    Open();
+    // Nothing ticked, nothing typed: an empty result, the side neither changed nor modified.
+    {
+        TModalScript script;
+        script.Then([](QWidget* modal) { qobject_cast<TAddFileTypeForm*>(modal)->btnOK->click(); });
+        FForm->actBlockedAdd->trigger();
+        EXPECT_EQ(Items(FForm->lbBlocked), QStringList{".url"});
+        EXPECT_FALSE(FForm->FBlockedModified);
+    }
+    // Typed text survives a switch back to list mode but does not count there; ticks survive too.
+    const auto listResult = Execute([](TAddFileTypeForm& form) {
+        Tick(form, ".js");
+        form.rbManual->click();
+        EXPECT_EQ(form.focusWidget(), form.edtInputExtensions);
+        EXPECT_FALSE(form.lvExtensions->isEnabled());
+        form.edtInputExtensions->setText(QStringLiteral(".typed"));
+        form.rbList->click();
+        EXPECT_EQ(form.edtInputExtensions->text(), QStringLiteral(".typed"));
+        EXPECT_FALSE(form.edtInputExtensions->isEnabled());
+        form.btnOK->click();
+    });
+    EXPECT_EQ(listResult, (std::vector<std::string>{".js"}));
+    const auto manualResult = Execute([](TAddFileTypeForm& form) {
+        Tick(form, ".js");
+        form.rbManual->click();
+        form.edtInputExtensions->setText(QStringLiteral(".typed"));
+        QTest::keyClick(form.edtInputExtensions, Qt::Key_Return); // Enter is OK
+    });
+    EXPECT_EQ(manualResult, (std::vector<std::string>{".typed"}));
+}
+
+TEST_F(AddFileTypeTest, eachOpeningReadsTheFileAgainAndStartsClean) {
+    WriteHive(VersionKeys("12.0", {}));
+    WriteExtensions(".exe Program\n");
+    Open();
+    Execute([](TAddFileTypeForm& form) {
+        Tick(form, ".exe");
+        form.rbManual->click();
+        form.edtInputExtensions->setText(QStringLiteral(".x"));
+        form.btnCancel->click();
+    });
+    WriteExtensions(".exe Program\n.js Script\n");
+    Execute([](TAddFileTypeForm& form) {
+        EXPECT_EQ(Shown(form), (QStringList{".exe|Program", ".js|Script"}));
+        EXPECT_EQ(form.lvExtensions->topLevelItem(0)->checkState(0), Qt::Unchecked);
+        EXPECT_TRUE(form.rbList->isChecked());
+        EXPECT_TRUE(form.edtInputExtensions->text().isEmpty());
+        EXPECT_FALSE(form.edtInputExtensions->isEnabled());
+        form.btnCancel->click();
+    });
+}
+
+TEST_F(AddFileTypeTest, aMissingFileIsReportedAtEachOpeningAndTheDialogStillWorks) {
+    WriteHive(VersionKeys("12.0", {}));
+    Open();
+    std::filesystem::remove(FDir.Path() / "Extensions.txt");
+    const std::string path = (FDir.Path() / "Extensions.txt").string();
+    for (int opening = 0; opening < 2; ++opening) {
+        TModalScript script;
+        script.Click("OK").Then([](QWidget* modal) {
+            auto* form = qobject_cast<TAddFileTypeForm*>(modal);
+            ASSERT_NE(form, nullptr);
+            EXPECT_EQ(form->lvExtensions->topLevelItemCount(), 0);
+            EXPECT_TRUE(form->rbList->isChecked());
+            form->rbManual->click();
+            form->edtInputExtensions->setText(QStringLiteral(".exe"));
+            form->btnOK->click();
+        });
+        const auto result = FForm->ExecuteAddFileTypeForm();
+        ASSERT_EQ(script.Seen().size(), 2u);
+        EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
+        EXPECT_TRUE(script.Seen()[0].Text.startsWith(QString::fromStdString("Cannot open file \"" + path + "\". ")))
+            << script.Seen()[0].Text.toStdString();
+        EXPECT_EQ(result, (std::vector<std::string>{".exe"}));
+    }
+}
+
+TEST_F(AddFileTypeTest, theScrollBarBesideTheListShowsOnlyWhileRowsOverflow) {
+    WriteHive(VersionKeys("12.0", {}));
+    std::string many;
+    for (int i = 0; i < 40; ++i) {
+        many += ".e" + std::to_string(100 + i) + " Row\n";
+    }
+    for (const auto& [content, overflows] : {std::pair{std::string(".exe Program\n"), false}, std::pair{many, true}}) {
+        WriteExtensions(content);
+        TAddFileTypeForm form;
+        form.show();
+        testsupport::RunUntilIdle();
+        EXPECT_EQ(form.sbExtList->isVisible(), overflows);
+        form.rbManual->click();
+        EXPECT_FALSE(form.sbExtList->isEnabled());
+    }
+}
+
+} // namespace
