@@ -9,7 +9,7 @@ set -u
 prefix=$1
 shift
 export WINEPREFIX="$prefix" WINEDEBUG=-all
-# No Mono and no Gecko: nothing the tests run needs them, and without a network the installers only stall.
+# No Mono: nothing the tests run needs .NET, and without a network its installer only stalls the first start.
 export WINEDLLOVERRIDES="mscoree=;${WINEDLLOVERRIDES:-}"
 
 if [ ! -f "$prefix/system.reg" ]; then
