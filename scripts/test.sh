@@ -30,6 +30,17 @@ linux_tests() {
         ctest --preset asan -j "$jobs"
 }
 
+# The Win32 code cross-built with mingw-w64 and its tests run under Wine, in a prefix of the build
+# folder's own (made once, by the first test program). Wine's server of that prefix is stopped after.
+windows_tests() {
+    local status=0
+    cmake --preset mingw >/dev/null &&
+        cmake --build --preset mingw -j "$jobs" &&
+        ctest --preset mingw -j "$jobs" || status=1
+    [ -d build/mingw/wine-prefix ] && WINEPREFIX="$PWD/build/mingw/wine-prefix" wineserver -k 2>/dev/null
+    return $status
+}
+
 fuzz_tests() {
     cmake --preset fuzz >/dev/null &&
         cmake --build --preset fuzz -j "$jobs" &&
@@ -37,6 +48,7 @@ fuzz_tests() {
 }
 
 stage "Linux tests (ASan, UBSan)" linux_tests
+stage "Windows build under Wine" windows_tests
 stage "Fuzzers" fuzz_tests
 
 echo

@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "SystemFacts.h"
 #include "TempDir.h"
 #include "platform/Streams.h"
 
@@ -27,13 +28,14 @@ TEST(FileStream, openAndCreateFailuresNameTheFullPathAndTheSystemsText) {
     const std::string missing = (temp / "missing.txt").string();
     const std::string inMissingFolder = (temp / "nowhere" / "file.txt").string();
     const std::string folder = (temp / "folder").string();
+    const std::string fileNotFound = testsupport::FileNotFoundError().Text;
 
     EXPECT_EQ(MessageOf([&] { TFileStream s(missing, fmOpenRead | fmShareDenyWrite); }),
-              "Cannot open file \"" + missing + "\". No such file or directory");
+              "Cannot open file \"" + missing + "\". " + fileNotFound);
     EXPECT_EQ(MessageOf([&] { TFileStream s(folder, fmOpenRead); }),
-              "Cannot open file \"" + folder + "\". Is a directory");
+              "Cannot open file \"" + folder + "\". " + testsupport::FolderAsFileError().Text);
     EXPECT_EQ(MessageOf([&] { TFileStream s(inMissingFolder, fmCreate); }),
-              "Cannot create file \"" + inMissingFolder + "\". No such file or directory");
+              "Cannot create file \"" + inMissingFolder + "\". " + testsupport::PathNotFoundError().Text);
     EXPECT_THROW(TFileStream(missing, fmOpenRead), EFOpenError);
     EXPECT_THROW(TFileStream(inMissingFolder, fmCreate), EFCreateError);
 
@@ -41,7 +43,7 @@ TEST(FileStream, openAndCreateFailuresNameTheFullPathAndTheSystemsText) {
         TFileStream s(missing, fmOpenRead);
     } catch (const EFileStreamError& error) {
         EXPECT_EQ(error.FileName(), missing);
-        EXPECT_EQ(error.ErrorText(), "No such file or directory");
+        EXPECT_EQ(error.ErrorText(), fileNotFound);
     }
 }
 
@@ -51,7 +53,8 @@ TEST(FileStream, relativeNamesAreReportedInFull) {
     fs::current_path(temp.Path());
     const std::string message = MessageOf([] { TFileStream s("sub/../Extensions.txt", fmOpenRead); });
     fs::current_path(old);
-    EXPECT_EQ(message, "Cannot open file \"" + (temp / "Extensions.txt").string() + "\". No such file or directory");
+    EXPECT_EQ(message, "Cannot open file \"" + (temp / "Extensions.txt").string() + "\". " +
+                           testsupport::FileNotFoundError().Text);
 }
 
 TEST(FileStream, createWritesReadsAndTruncates) {
@@ -121,5 +124,6 @@ TEST(Files, directoriesFilesAndReplacing) {
     EXPECT_TRUE(platform::DirectoryExists(dir));
     EXPECT_TRUE(platform::RemoveFile(a));
     EXPECT_FALSE(platform::RemoveFile(a));
-    EXPECT_EQ(platform::SysErrorMessage(ENOENT), "No such file or directory");
+    const testsupport::TSystemError notFound = testsupport::FileNotFoundError();
+    EXPECT_EQ(platform::SysErrorMessage(notFound.Code), notFound.Text);
 }

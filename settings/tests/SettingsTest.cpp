@@ -1,56 +1,22 @@
 #include "SerializerTestSupport.h"
+#include "SettingsStoreFixture.h"
+#include "SystemFacts.h"
 #include "TempDir.h"
 #include "TestData.h"
+#include "platform/ExeFolder.h"
 #include "platform/Files.h"
 #include "settings/uSettings.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::WriteFileBytes;
 
-namespace {
-
-const std::string LoadPrefix = "An error occured while loading settings: ";
-const std::string LoadSuffix = "\n\rPlease, open \"Settings\" dialogs and check settings";
-const std::string SavePrefix = "An error occured while saving settings: ";
-
-// A user whose configuration folder is a fresh temporary one; the settings unit initialised for them and
-// its messages collected instead of shown.
-class SettingsStore : public testing::Test {
-protected:
-    SettingsStore() : FConfig(FTemp / "config"), FEnv("XDG_CONFIG_HOME", FConfig.string()) {}
-
-    void SetUp() override {
-        fs::create_directory(FConfig);
-        SetSettingsReporter([this](const std::string& text) { Messages.push_back(text); });
-        InitializeSettingsUnit();
-        Settings = new TSettings;
-    }
-    void TearDown() override {
-        FinalizeSettingsUnit();
-        SetSettingsReporter(nullptr);
-        SetSettingsStreamFactory(nullptr);
-    }
-
-    fs::path Folder() const { return FConfig / "Korvane Vellicor"; }
-    fs::path File() const { return Folder() / "Settings.xml"; }
-    static bool RunningAsRoot() { return ::geteuid() == 0; }
-
-    testsupport::TTempDir FTemp;
-    fs::path FConfig;
-    testsupport::TScopedEnv FEnv;
-    std::vector<std::string> Messages;
-};
-
-} // namespace
-
 TEST_F(SettingsStore, firstRunCreatesTheFolderAndNoFile) {
-    EXPECT_EQ(SettingsDir, (FConfig / "Korvane Vellicor").string() + "/");
+    EXPECT_EQ(SettingsDir, (FConfig / "Korvane Vellicor").string() + platform::PathDelimiter());
     EXPECT_EQ(SettingsFileName, File().string());
     EXPECT_TRUE(fs::is_directory(Folder()));
 
@@ -121,17 +87,6 @@ TEST_F(SettingsStore, loadReportsWhatTheFileHolds) {
     }
 }
 
-TEST_F(SettingsStore, unreadableFileReportsTheFileLayersText) {
-    if (RunningAsRoot()) {
-        GTEST_SKIP() << "root reads a file without read permission";
-    }
-    WriteFileBytes(File(), "<TSettings></TSettings>");
-    fs::permissions(File(), fs::perms::none);
-    Settings->Load();
-    EXPECT_EQ(Messages, std::vector<std::string>{LoadPrefix + "Cannot open file \"" + File().string() +
-                                                 "\". Permission denied" + LoadSuffix});
-}
-
 TEST_F(SettingsStore, saveReportsWhyTheFileCannotBeCreated) {
     struct Case {
         const char* name;
@@ -139,8 +94,9 @@ TEST_F(SettingsStore, saveReportsWhyTheFileCannotBeCreated) {
         std::string errorText;
     };
     const Case cases[] = {
-        {"the file's place is taken by a folder", [&] { fs::create_directory(File()); }, "Is a directory"},
-        {"the settings folder is missing", [&] { fs::remove_all(Folder()); }, "No such file or directory"},
+        {"the file's place is taken by a folder", [&] { fs::create_directory(File()); },
+         testsupport::FolderAsFileError().Text},
+        {"the settings folder is missing", [&] { fs::remove_all(Folder()); }, testsupport::PathNotFoundError().Text},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -156,14 +112,14 @@ TEST_F(SettingsStore, saveReportsWhyTheFileCannotBeCreated) {
 }
 
 TEST_F(SettingsStore, readOnlyFileIsNotReplaced) {
-    if (RunningAsRoot()) {
+    if (testsupport::RunningAsRoot()) {
         GTEST_SKIP() << "root writes to a read-only file; the folder and missing-folder cases cover the failure";
     }
     WriteFileBytes(File(), "previous");
     fs::permissions(File(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     Settings->Save();
-    EXPECT_EQ(Messages, std::vector<std::string>{SavePrefix + "Cannot create file \"" + File().string() +
-                                                 "\". Permission denied"});
+    EXPECT_EQ(Messages, std::vector<std::string>{SavePrefix + "Cannot create file \"" + File().string() + "\". " +
+                                                 testsupport::AccessDeniedError().Text});
     EXPECT_EQ(ReadFileBytes(File()), "previous");
 }
 
@@ -203,24 +159,4 @@ TEST_F(SettingsStore, withoutAReporterMessagesGoToStandardError) {
     Settings->Load();
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               LoadPrefix + "XMLSerializerException\r\n\r\nOpen tag not found: <TSettings>" + LoadSuffix + "\n");
-}
-
-TEST(SettingsUnit, appDataFolderFollowsXdgConfigHome) {
-    testsupport::TTempDir home;
-    testsupport::TScopedEnv homeEnv("HOME", home.Path().string());
-    {
-        testsupport::TScopedEnv config("XDG_CONFIG_HOME", (home / "xdg").string());
-        EXPECT_EQ(GetAppDataFolder(), (home / "xdg").string());
-    }
-    {
-        // A relative XDG_CONFIG_HOME does not count; ~/.config is made when missing.
-        testsupport::TScopedEnv config("XDG_CONFIG_HOME", "relative");
-        EXPECT_EQ(GetAppDataFolder(), (home / ".config").string());
-        EXPECT_TRUE(fs::is_directory(home / ".config"));
-        InitializeSettingsUnit();
-        EXPECT_EQ(SettingsFileName, (home / ".config" / "Korvane Vellicor" / "Settings.xml").string());
-        EXPECT_TRUE(fs::is_directory(home / ".config" / "Korvane Vellicor"));
-        FinalizeSettingsUnit();
-        EXPECT_EQ(SettingsDir, "");
-    }
 }

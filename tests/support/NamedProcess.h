@@ -23,6 +23,7 @@ private:
     TTempDir FFolder;
     long FId = 0;
     void* FHandle = nullptr; // Windows: the process handle
+    void* FJob = nullptr;    // Windows: the job that ends the process with the test program
 };
 
 } // namespace testsupport

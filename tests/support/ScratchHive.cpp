@@ -82,19 +82,37 @@ void Dump(HKEY key, const std::string& path, std::ostringstream& out) {
 } // namespace
 
 struct TScratchHive::TState {
-    std::string Path;
+    std::string Path; // in the user's own hive
     HKEY Key = nullptr;
+    HKEY Previous = nullptr; // the scratch key this one replaced; null: the user's own hive
 };
+
+namespace {
+
+// The scratch key HKEY_CURRENT_USER is redirected to now. Windows cannot be asked which key that is, and a
+// hive that ends inside another must give back the other one, not the user's own.
+HKEY CurrentScratchKey = nullptr;
+
+} // namespace
 
 TScratchHive::TScratchHive() : FState(std::make_unique<TState>()) {
     static std::atomic<unsigned> counter{0};
     FState->Path =
         "Software\\VellicorTests\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+    FState->Previous = CurrentScratchKey;
+    // Every scratch key lives in the user's own hive, never inside the one it replaces.
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     if (RegCreateKeyExA(HKEY_CURRENT_USER, FState->Path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                         nullptr, &FState->Key, nullptr) != ERROR_SUCCESS ||
         RegOverridePredefKey(HKEY_CURRENT_USER, FState->Key) != ERROR_SUCCESS) {
+        if (FState->Key != nullptr) {
+            RegCloseKey(FState->Key);
+            RegDeleteKeyA(HKEY_CURRENT_USER, FState->Path.c_str());
+        }
+        RegOverridePredefKey(HKEY_CURRENT_USER, FState->Previous);
         throw std::runtime_error("cannot redirect HKEY_CURRENT_USER to a scratch key");
     }
+    CurrentScratchKey = FState->Key;
 }
 
 TScratchHive::~TScratchHive() {
@@ -102,6 +120,10 @@ TScratchHive::~TScratchHive() {
     RegCloseKey(FState->Key);
     RegDeleteTreeA(HKEY_CURRENT_USER, FState->Path.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, FState->Path.c_str());
+    // The common parent goes too once no other scratch key is left in it (a key with sub-keys stays).
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VellicorTests");
+    RegOverridePredefKey(HKEY_CURRENT_USER, FState->Previous);
+    CurrentScratchKey = FState->Previous;
 }
 
 std::string TScratchHive::Snapshot() const {

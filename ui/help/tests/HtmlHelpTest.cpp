@@ -188,17 +188,4 @@ TEST(HtmlHelpTest, ReportsAHelpSystemWithoutAViewerThatAccepts) {
     EXPECT_EQ(help.ViewerCount(), 0u);
 }
 
-TEST(HtmlHelpTest, RegistersTheProgramsViewerOnceUntilItIsFinalised) {
-    RegisterHtmlHelpViewer();
-    RegisterHtmlHelpViewer();
-    EXPECT_EQ(HelpSystem().ViewerCount(), 1u);
-    // No HTML Help library beside the test program: the request does nothing and raises nothing.
-    EXPECT_NO_THROW(ShowHelpContents());
-    EXPECT_EQ(HelpSystem().CurrentHelpFile(), "Help.chm");
-    FinalizeHtmlHelpViewer();
-    EXPECT_EQ(HelpSystem().ViewerCount(), 0u);
-    ReleaseHtmlHelpLibrary();
-    EXPECT_THROW(ShowHelpContents(), Exception);
-}
-
 } // namespace
