@@ -6,6 +6,7 @@
 #include "skin/SkinStyleSheet.h"
 #include "skin/SkinTheme.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QStyle>
 #include <QWidget>
@@ -69,7 +70,11 @@ QString TCompressedStoredSkin::LastInflatedFileName() {
     return LastInflated;
 }
 
-TSkinData::TSkinData(QObject* owner) : QObject(owner) {}
+TSkinData::TSkinData(QObject* owner) : QObject(owner) {
+    // A window's palette and fonts reach the controls in it only with this on: a style sheet
+    // otherwise freezes each control at the palette it had when first polished.
+    QCoreApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles, true);
+}
 
 TSkinData::~TSkinData() {
     // The pictures go with this object: no window may keep a sheet that names them.
@@ -165,8 +170,16 @@ void TSkinData::Restyle(QWidget* window) const {
     // The sheet first: repolishing gives widgets back the palette they had when first polished,
     // so the theme's palette must come after it.
     window->setStyleSheet(FStyleSheet);
+    // A window's first polish would replace the palette set before it: polish it now.
+    window->ensurePolished();
     window->setPalette(FTheme->Palette());
     window->setFont(FTheme->DefaultFont());
+}
+
+void TSkinData::RestyleWindow(QWidget* window) const {
+    if (window != nullptr && IsRegistered(window)) {
+        Restyle(window);
+    }
 }
 
 void TSkinData::RestyleAll() {

@@ -81,15 +81,15 @@ class TSkinCaption : public QWidget {
 public:
     TSkinCaption(QWidget* form, TSkinFormKind kind, QMenu* systemMenu) : QWidget(form), FForm(form), FMenu(systemMenu) {
         setObjectName(QStringLiteral("SkinCaption"));
+        // A window with a system menu has the close box, as on Windows; the menu itself opens from a
+        // right click on the caption and from Alt+Space.
         if (kind == TSkinFormKind::MainWindow) {
-            FButtons.push_back(new TSkinCaptionButton(this, QStringLiteral("SysMenu"),
-                                                      QStringLiteral("SkinSysMenuButton"), tr("System menu")));
-            connect(FButtons.back(), &QAbstractButton::clicked, this,
-                    [this] { FMenu->popup(FButtons.front()->mapToGlobal(QPoint(0, FButtons.front()->height()))); });
             FButtons.push_back(new TSkinCaptionButton(this, QStringLiteral("Minimize"),
                                                       QStringLiteral("SkinMinimizeButton"), tr("Minimize")));
             connect(FButtons.back(), &QAbstractButton::clicked, FForm, &QWidget::showMinimized);
-        } else if (kind == TSkinFormKind::Dialog) {
+        }
+        if (kind != TSkinFormKind::MessageBox) {
+            // Asks the window to close: its own close question applies.
             FButtons.push_back(
                 new TSkinCaptionButton(this, QStringLiteral("Close"), QStringLiteral("SkinCloseButton"), tr("Close")));
             connect(FButtons.back(), &QAbstractButton::clicked, FForm, &QWidget::close);
@@ -260,6 +260,9 @@ void TSkinForm::SetActive(bool active) {
     const bool visible = form->isVisible();
     const QSize delta = active ? QSize(6, 30) : QSize(-6, -30);
     form->setWindowFlag(Qt::FramelessWindowHint, active);
+    if (FSkinData) {
+        FSkinData->RestyleWindow(form); // new flags repolish the window, which takes its palette back
+    }
     form->setContentsMargins(active ? FrameMargins : QMargins());
     // The client keeps its size: the window grows by the frame.
     if (form->minimumSize() == form->maximumSize()) {
