@@ -170,16 +170,8 @@ void TSkinData::Restyle(QWidget* window) const {
     // The sheet first: repolishing gives widgets back the palette they had when first polished,
     // so the theme's palette must come after it.
     window->setStyleSheet(FStyleSheet);
-    // A window's first polish would replace the palette set before it: polish it now.
-    window->ensurePolished();
     window->setPalette(FTheme->Palette());
     window->setFont(FTheme->DefaultFont());
-}
-
-void TSkinData::RestyleWindow(QWidget* window) const {
-    if (window != nullptr && IsRegistered(window)) {
-        Restyle(window);
-    }
 }
 
 void TSkinData::RestyleAll() {

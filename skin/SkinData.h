@@ -108,9 +108,6 @@ public:
     /// Stops theming `window` and gives it back the platform's look.
     void UnregisterWindow(QWidget* window);
     bool IsRegistered(const QWidget* window) const;
-    /// Gives a registered `window` the theme's sheet, palette and font again: changing a window's
-    /// flags repolishes it, which takes back the palette it was given.
-    void RestyleWindow(QWidget* window) const;
 
     /// Height of the picture rectangle of the theme's "button" object, when the theme has one
     /// that is a button object.

@@ -260,9 +260,6 @@ void TSkinForm::SetActive(bool active) {
     const bool visible = form->isVisible();
     const QSize delta = active ? QSize(6, 30) : QSize(-6, -30);
     form->setWindowFlag(Qt::FramelessWindowHint, active);
-    if (FSkinData) {
-        FSkinData->RestyleWindow(form); // new flags repolish the window, which takes its palette back
-    }
     form->setContentsMargins(active ? FrameMargins : QMargins());
     // The client keeps its size: the window grows by the frame.
     if (form->minimumSize() == form->maximumSize()) {

@@ -247,6 +247,8 @@ public:
         const TSkinPart* button = o.Part("Button");
         const int thickness = track->Rect.width();
         const int length = button->Rect.height();
+        // A line button's size excludes its picture's borders, as a box's does.
+        const int inner = std::max(0, length - button->Margins.top() - button->Margins.bottom());
         for (bool h : {false, true}) {
             const QString orient = h ? QStringLiteral(":horizontal") : QStringLiteral(":vertical");
             const QString t = s + orient;
@@ -265,7 +267,7 @@ public:
                 Rule(l, Image(o, "Button", 0, h) + QStringLiteral("subcontrol-origin: margin; ") +
                             QStringLiteral("subcontrol-position: %1; ")
                                 .arg(h ? (first ? "left" : "right") : (first ? "top" : "bottom")) +
-                            (h ? QStringLiteral("width: %1px; ") : QStringLiteral("height: %1px; ")).arg(length));
+                            (h ? QStringLiteral("width: %1px; ") : QStringLiteral("height: %1px; ")).arg(inner));
                 HotRule(l + ":hover", Image(o, "Button", 1, h));
                 Rule(l + ":pressed", Image(o, "Button", 2, h));
                 Rule(l + ":disabled", Image(o, "Button", 3, h));
@@ -294,10 +296,12 @@ public:
         HotRule(s + ":hover", Image(o, {}, 1));
         Rule(s + ":focus", Image(o, {}, 2));
         Rule(s + ":disabled", Image(o, {}, 3) + Color(o, "DisabledTextColor", QPalette::Text, QPalette::Disabled));
+        // The width of the drop-down box excludes its picture's borders: the whole box is as wide as the picture.
         Rule(s + "::drop-down",
-             Image(o, "Button", 0) + QStringLiteral("subcontrol-origin: padding; subcontrol-position: top right; "
-                                                    "width: %1px; ")
-                                         .arg(button->Rect.width()));
+             Image(o, "Button", 0) +
+                 QStringLiteral("subcontrol-origin: padding; subcontrol-position: top right; "
+                                "width: %1px; ")
+                     .arg(std::max(0, button->Rect.width() - button->Margins.left() - button->Margins.right())));
         HotRule(s + "::drop-down:hover", Image(o, "Button", 1));
         Rule(s + "::drop-down:on", Image(o, "Button", 2));
         Rule(s + "::drop-down:disabled", Image(o, "Button", 3));

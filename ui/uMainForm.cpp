@@ -496,7 +496,8 @@ void TMainForm::ApplyTheme(const QString& themeName) {
         skCompressedStoredSkin->Assign(previous);
         throw;
     }
-    for (TAction* action : ThemeActions) {
+    // Every action of the window whose category is "Theme", not only the menu's eleven.
+    for (TAction* action : findChildren<TAction*>()) {
         if (action->Category() == QStringLiteral("Theme")) {
             action->setChecked(action->objectName() == themeName); // letter case counts here
         }
