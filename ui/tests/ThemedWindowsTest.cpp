@@ -10,6 +10,7 @@
 #include "ui/uAddFileType.h"
 #include "ui/uDMSkins.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleOption>
+#include <QTest>
 #include <QTreeWidget>
 
 namespace {
@@ -168,6 +170,45 @@ TEST_F(ThemedWindowsTest, theDesignedLayoutsHoldTheirTextsAndDrawOnTheThemesColo
             });
             form.actHelpAbout->trigger();
             EXPECT_EQ(script.Seen().size(), 1u);
+        }
+    }
+}
+
+// Tab goes through the main window in its designed order, on either tab, and the focus shows on
+// every control it reaches, in every theme.
+TEST_F(ThemedWindowsTest, theKeyboardFocusFollowsTheDesignedOrderAndShowsOnEveryControl) {
+    WriteHive(VersionKeys("12.0", {{"Level1Remove", "\".zip;.exe\""}, {"Level1Add", "\".js\""}}));
+    TMainForm& form = Open();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    Select(form.lbAllowed, ".exe");
+    Select(form.lbBlocked, ".js");
+    // Save and Cancel are disabled while nothing is modified: Tab passes them by.
+    const QStringList pages[] = {
+        {"qt_tabwidget_tabbar", "lbAllowed", "btnAllowAdd", "btnAllowRemove", "btnExit", "cbOutlookVersion"},
+        {"qt_tabwidget_tabbar", "lbBlocked", "btnBlockAdd", "btnBlockRemove", "btnExit", "cbOutlookVersion"},
+    };
+    EXPECT_EQ(QApplication::focusWidget(), form.PageControl->focusProxy()) << "the tab control comes first";
+    for (const TThemeInfo& theme : ThemeTable()) {
+        SCOPED_TRACE(theme.Identifier);
+        form.ApplyTheme(QLatin1String(theme.Identifier));
+        for (int page = 0; page < 2; ++page) {
+            SCOPED_TRACE(page);
+            form.PageControl->setCurrentIndex(page);
+            form.PageControl->focusProxy()->setFocus(Qt::TabFocusReason);
+            Idle();
+            QStringList visited;
+            for (qsizetype i = 0; i < pages[page].size(); ++i) {
+                QWidget* focused = QApplication::focusWidget();
+                ASSERT_NE(focused, nullptr);
+                visited << focused->objectName();
+                const QImage withFocus = focused->grab().toImage();
+                QTest::keyClick(focused, Qt::Key_Tab);
+                const QImage without = focused->grab().toImage();
+                EXPECT_NE(withFocus, without) << focused->objectName().toStdString() << " shows no focus";
+            }
+            EXPECT_EQ(visited, pages[page]);
+            EXPECT_EQ(QApplication::focusWidget(), form.PageControl->focusProxy()) << "and round again";
         }
     }
 }
