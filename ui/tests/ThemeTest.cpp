@@ -8,7 +8,9 @@
 #include "ui/Actions.h"
 #include "ui/uDMSkins.h"
 
+#include <QAbstractButton>
 #include <QPushButton>
+#include <QTest>
 
 #include <gmock/gmock.h>
 
@@ -245,6 +247,29 @@ TEST_F(ThemeTest, aMessageBoxOpenedAfterAThemeChangeIsDrawnInTheNewTheme) {
         EXPECT_EQ(seen.OuterWidth, form.skSkinData->FrameMinWidth());
         EXPECT_EQ(seen.Frame, form.skSkinData);
         EXPECT_TRUE(seen.CaptionFromTheTheme);
+    }
+}
+
+TEST_F(ThemeTest, theCaptionsCloseButtonAsksTheMainWindowsCloseQuestion) {
+    TMainForm& form = Open();
+    EXPECT_NE(form.findChild<QAbstractButton*>(QStringLiteral("SkinMinimizeButton")), nullptr);
+    auto* close = form.findChild<QAbstractButton*>(QStringLiteral("SkinCloseButton"));
+    ASSERT_NE(close, nullptr);
+    ASSERT_TRUE(close->isVisible());
+    form.FAllowedModified = true; // an edit not yet saved
+    {
+        TModalScript script;
+        script.Click("Cancel");
+        QTest::mouseClick(close, Qt::LeftButton);
+        EXPECT_EQ(script.Texts(), QStringList{"Save changes before exit?"});
+        EXPECT_TRUE(form.isVisible()) << "Cancel keeps the window open";
+    }
+    {
+        TModalScript script;
+        script.Click("No");
+        QTest::mouseClick(close, Qt::LeftButton);
+        EXPECT_EQ(script.Texts(), QStringList{"Save changes before exit?"});
+        EXPECT_FALSE(form.isVisible());
     }
 }
 
