@@ -200,14 +200,10 @@ protected:
 };
 
 TEST_F(SkinFormTest, theMainWindowsCloseButtonAsksTheWindowToClose) {
-    TGuardedWindow form;
-    auto* layout = new QVBoxLayout(&form);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("client")));
-    form.resize(300, 120);
-    new TSkinForm(&form, &FSkin, TSkinFormKind::MainWindow);
+    TFramedForm<TGuardedWindow> framed(&FSkin, TSkinFormKind::MainWindow);
+    TGuardedWindow& form = framed.Form;
     form.show();
-    auto* close = form.findChild<QAbstractButton*>(QStringLiteral("SkinCloseButton"));
+    QAbstractButton* close = framed.CaptionButton("SkinCloseButton");
     ASSERT_NE(close, nullptr);
     QTest::mouseClick(close, Qt::LeftButton);
     EXPECT_EQ(form.Asked, 1);
