@@ -186,7 +186,7 @@ public:
         Rule(s + ":focus", Image(o, {}, 1));
         Rule(s + ":disabled", Image(o, {}, 2) + Color(o, "DisabledTextColor", QPalette::Text, QPalette::Disabled));
         // Every item keeps the selection picture's side borders, so that the text stays put when it
-        // is selected. The picture is as high as a row: it is scaled, not cut, upwards.
+        // is selected. The picture is about a row high: it is scaled to the row, not cut in nine upright.
         const QMargins m = ItemMargins(o);
         Rule(s + "::item", Padding(o, "2,1,2,1") + QStringLiteral("border-style: solid; border-color: transparent; ") +
                                BorderWidth(m));
