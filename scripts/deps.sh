@@ -6,6 +6,8 @@ VELLICOR_BUILD_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev zlib1g-dev libchm-dev fp-utils
     fonts-dejavu-core
+    # The themes' UI fonts where Tahoma and Segoe UI are missing: metric-fitting fallbacks.
+    fonts-liberation2 fonts-dejavu-extra
 )
 # Running every test: unit and GUI tests under sanitizers, fuzzers, benchmarks' build.
 VELLICOR_TEST_PACKAGES=(

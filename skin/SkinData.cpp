@@ -6,6 +6,7 @@
 #include "skin/SkinStyleSheet.h"
 #include "skin/SkinTheme.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QStyle>
 #include <QWidget>
@@ -69,7 +70,11 @@ QString TCompressedStoredSkin::LastInflatedFileName() {
     return LastInflated;
 }
 
-TSkinData::TSkinData(QObject* owner) : QObject(owner) {}
+TSkinData::TSkinData(QObject* owner) : QObject(owner) {
+    // A window's palette and fonts reach the controls in it only with this on: a style sheet
+    // otherwise freezes each control at the palette it had when first polished.
+    QCoreApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles, true);
+}
 
 TSkinData::~TSkinData() {
     // The pictures go with this object: no window may keep a sheet that names them.

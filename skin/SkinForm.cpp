@@ -81,15 +81,15 @@ class TSkinCaption : public QWidget {
 public:
     TSkinCaption(QWidget* form, TSkinFormKind kind, QMenu* systemMenu) : QWidget(form), FForm(form), FMenu(systemMenu) {
         setObjectName(QStringLiteral("SkinCaption"));
+        // A window with a system menu has the close box, as on Windows; the menu itself opens from a
+        // right click on the caption and from Alt+Space.
         if (kind == TSkinFormKind::MainWindow) {
-            FButtons.push_back(new TSkinCaptionButton(this, QStringLiteral("SysMenu"),
-                                                      QStringLiteral("SkinSysMenuButton"), tr("System menu")));
-            connect(FButtons.back(), &QAbstractButton::clicked, this,
-                    [this] { FMenu->popup(FButtons.front()->mapToGlobal(QPoint(0, FButtons.front()->height()))); });
             FButtons.push_back(new TSkinCaptionButton(this, QStringLiteral("Minimize"),
                                                       QStringLiteral("SkinMinimizeButton"), tr("Minimize")));
             connect(FButtons.back(), &QAbstractButton::clicked, FForm, &QWidget::showMinimized);
-        } else if (kind == TSkinFormKind::Dialog) {
+        }
+        if (kind != TSkinFormKind::MessageBox) {
+            // Asks the window to close: its own close question applies.
             FButtons.push_back(
                 new TSkinCaptionButton(this, QStringLiteral("Close"), QStringLiteral("SkinCloseButton"), tr("Close")));
             connect(FButtons.back(), &QAbstractButton::clicked, FForm, &QWidget::close);

@@ -12,7 +12,7 @@ class TSkinCaption;
 
 /// Which caption buttons a themed frame shows.
 enum class TSkinFormKind {
-    MainWindow, ///< a system-menu button and a minimise button; no caption icon, no maximise
+    MainWindow, ///< minimise and close buttons; no caption icon, no maximise
     Dialog,     ///< a close button only
     MessageBox, ///< no caption buttons
 };
@@ -43,8 +43,8 @@ public:
     void SetMainMenuBar(QMenuBar* menuBar);
     QMenuBar* MainMenuBar() const { return FMenuBar; }
 
-    /// The system menu: Minimize (main window only) and Close. Opens from the system-menu button,
-    /// a right click on the caption, and Alt+Space.
+    /// The system menu: Minimize (main window only) and Close. Opens from a right click on the
+    /// caption and from Alt+Space.
     QMenu* SystemMenu() const { return FSystemMenu; }
 
     /// The frame attached to `form`, or nullptr.

@@ -17,6 +17,37 @@ QString FileName(const TSkinObject& object, const QString& part, int state, bool
         .arg(state);
 }
 
+// A list view draws each cell of a row on its own. A selected row is one picture across its cells:
+// the first cell takes the picture's left end, the last its right end, the cells between its middle.
+enum class TRowPiece { First, Middle, Last };
+
+const std::pair<TRowPiece, const char*> RowPieces[] = {
+    {TRowPiece::First, "first"}, {TRowPiece::Middle, "middle"}, {TRowPiece::Last, "last"}};
+
+QString RowPieceFileName(const TSkinObject& object, const char* piece, int state) {
+    return QStringLiteral("%1.item%2.%3.png").arg(object.Name().toLower(), QLatin1String(piece)).arg(state);
+}
+
+// The margins of a row piece: the sides that meet a neighbouring cell have none.
+QMargins RowPieceMargins(const QMargins& m, TRowPiece piece) {
+    return QMargins(piece == TRowPiece::First ? m.left() : 0, m.top(), piece == TRowPiece::Last ? m.right() : 0,
+                    m.bottom());
+}
+
+QImage RowPiece(const QImage& picture, const QMargins& m, TRowPiece piece) {
+    const int left = piece == TRowPiece::First ? 0 : m.left();
+    const int right = piece == TRowPiece::Last ? picture.width() : picture.width() - m.right();
+    return picture.copy(left, 0, std::max(1, right - left), picture.height());
+}
+
+QString BorderWidth(const QMargins& m) {
+    return QStringLiteral("border-width: %1px %2px %3px %4px; ")
+        .arg(m.top())
+        .arg(m.right())
+        .arg(m.bottom())
+        .arg(m.left());
+}
+
 QByteArray Png(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -35,10 +66,14 @@ QString ColorText(const QColor& color) {
 }
 
 QString FontText(const QFont& font) {
-    return QStringLiteral("font: %1%2%3pt \"%4\";")
+    QStringList families;
+    for (const QString& family : font.families().isEmpty() ? QStringList{font.family()} : font.families()) {
+        families << QLatin1Char('"') + family + QLatin1Char('"');
+    }
+    return QStringLiteral("font: %1%2%3pt %4; ")
         .arg(font.bold() ? QStringLiteral("bold ") : QString(), font.italic() ? QStringLiteral("italic ") : QString())
         .arg(font.pointSizeF())
-        .arg(font.family());
+        .arg(families.join(QStringLiteral(", ")));
 }
 
 // Writes the rules of one theme; each helper returns the declarations of one state.
@@ -85,10 +120,9 @@ public:
                   QPalette::ColorGroup group = QPalette::Active) const {
         return QStringLiteral("color: %1; ").arg(ColorText(object.Color(key, FTheme.Palette().color(group, role))));
     }
-    QString Font(const TSkinObject& object) const {
-        const auto font = object.Font();
-        return font ? FontText(*font) : QString();
-    }
+    // The object's own font, else the theme's: a control given a font of its own (the message
+    // box's default font) still shows the theme's, as every other control does.
+    QString Font(const TSkinObject& object) const { return FontText(object.Font().value_or(FTheme.DefaultFont())); }
     QString Size(const TSkinObject& object, const QString& part) const {
         const TSkinPart* found = object.Part(part);
         return found == nullptr
@@ -151,14 +185,46 @@ public:
                         .arg(ColorText(o.Color("Color", FTheme.Palette().color(QPalette::Base)))));
         Rule(s + ":focus", Image(o, {}, 1));
         Rule(s + ":disabled", Image(o, {}, 2) + Color(o, "DisabledTextColor", QPalette::Text, QPalette::Disabled));
-        Rule(s + "::item", Padding(o, "2,1,2,1") + QStringLiteral("border: none; "));
-        Rule(s + "::item:selected", Image(o, "Item", 1) + Color(o, "InactiveSelectionTextColor", QPalette::Text));
+        // Every item keeps the selection picture's side borders, so that the text stays put when it
+        // is selected. The picture is about a row high: it is scaled to the row, not cut in nine upright.
+        const QMargins m = ItemMargins(o);
+        Rule(s + "::item", Padding(o, "2,1,2,1") + QStringLiteral("border-style: solid; border-color: transparent; ") +
+                               BorderWidth(m));
+        Rule(s + "::item:selected",
+             ItemImage(FileName(o, "Item", 1), m) + Color(o, "InactiveSelectionTextColor", QPalette::Text));
         Rule(s + "::item:selected:active",
-             Image(o, "Item", 0) + Color(o, "SelectionTextColor", QPalette::HighlightedText));
+             ItemImage(FileName(o, "Item", 0), m) + Color(o, "SelectionTextColor", QPalette::HighlightedText));
+    }
+    static QMargins ItemMargins(const TSkinObject& o) {
+        const QMargins m = o.Part("Item")->Margins;
+        return QMargins(m.left(), 0, m.right(), 0);
+    }
+    QString ItemImage(const QString& file, const QMargins& m) const {
+        return QStringLiteral("border-image: url(%1) %2 %3 %4 %5 stretch stretch; ")
+                   .arg(FUrl(file))
+                   .arg(m.top())
+                   .arg(m.right())
+                   .arg(m.bottom())
+                   .arg(m.left()) +
+               BorderWidth(m);
+    }
+
+    // The selected row of a list with columns: one picture across its cells (see RowPiece).
+    void RowSelection(const TSkinObject& o, const QString& s) {
+        const QMargins m = ItemMargins(o);
+        for (const auto& [piece, name] : RowPieces) {
+            const QMargins pm = RowPieceMargins(m, piece);
+            Rule(s + "::item:" + QLatin1String(name), BorderWidth(pm));
+            for (int state : {1, 0}) {
+                Rule(s + (state == 0 ? "::item:selected:active:" : "::item:selected:") + QLatin1String(name),
+                     ItemImage(RowPieceFileName(o, name, state), pm));
+            }
+        }
     }
 
     void ListView(const TSkinObject& o, const QString& s) {
         ItemView(o, s);
+        RowSelection(o, s);
         Rule(s + "::indicator", Size(o, "Check"));
         Rule(s + "::indicator:unchecked", Icon(o, "Check", 0));
         Rule(s + "::indicator:checked", Icon(o, "Check", 1));
@@ -181,6 +247,8 @@ public:
         const TSkinPart* button = o.Part("Button");
         const int thickness = track->Rect.width();
         const int length = button->Rect.height();
+        // A line button's size excludes its picture's borders, as a box's does.
+        const int inner = std::max(0, length - button->Margins.top() - button->Margins.bottom());
         for (bool h : {false, true}) {
             const QString orient = h ? QStringLiteral(":horizontal") : QStringLiteral(":vertical");
             const QString t = s + orient;
@@ -199,10 +267,10 @@ public:
                 Rule(l, Image(o, "Button", 0, h) + QStringLiteral("subcontrol-origin: margin; ") +
                             QStringLiteral("subcontrol-position: %1; ")
                                 .arg(h ? (first ? "left" : "right") : (first ? "top" : "bottom")) +
-                            (h ? QStringLiteral("width: %1px; ") : QStringLiteral("height: %1px; ")).arg(length));
+                            (h ? QStringLiteral("width: %1px; ") : QStringLiteral("height: %1px; ")).arg(inner));
                 HotRule(l + ":hover", Image(o, "Button", 1, h));
                 Rule(l + ":pressed", Image(o, "Button", 2, h));
-                Rule(t + ":disabled" + QLatin1String(line), Image(o, "Button", 3, h));
+                Rule(l + ":disabled", Image(o, "Button", 3, h));
             }
             const QString arrows[] = {QStringLiteral("UpArrow"), QStringLiteral("DownArrow")};
             const QString subs[] = {QLatin1String(h ? "::left-arrow" : "::up-arrow"),
@@ -213,7 +281,9 @@ public:
                 Rule(s + subs[i] + orient,
                      Icon(o, arrows[i], 0, h) +
                          QStringLiteral("width: %1px; height: %2px; ").arg(size.width()).arg(size.height()));
-                Rule(t + ":disabled" + subs[i], Icon(o, arrows[i], 1, h));
+                // States follow the sub-control: "QScrollBar:disabled::down-arrow" would draw an
+                // arrow in the middle of the track.
+                Rule(s + subs[i] + orient + ":disabled", Icon(o, arrows[i], 1, h));
             }
             Rule(s + "::add-page" + orient + ", " + s + "::sub-page" + orient, QStringLiteral("background: none; "));
         }
@@ -226,10 +296,12 @@ public:
         HotRule(s + ":hover", Image(o, {}, 1));
         Rule(s + ":focus", Image(o, {}, 2));
         Rule(s + ":disabled", Image(o, {}, 3) + Color(o, "DisabledTextColor", QPalette::Text, QPalette::Disabled));
+        // The width of the drop-down box excludes its picture's borders: the whole box is as wide as the picture.
         Rule(s + "::drop-down",
-             Image(o, "Button", 0) + QStringLiteral("subcontrol-origin: padding; subcontrol-position: top right; "
-                                                    "width: %1px; ")
-                                         .arg(button->Rect.width()));
+             Image(o, "Button", 0) +
+                 QStringLiteral("subcontrol-origin: padding; subcontrol-position: top right; "
+                                "width: %1px; ")
+                     .arg(std::max(0, button->Rect.width() - button->Margins.left() - button->Margins.right())));
         HotRule(s + "::drop-down:hover", Image(o, "Button", 1));
         Rule(s + "::drop-down:on", Image(o, "Button", 2));
         Rule(s + "::drop-down:disabled", Image(o, "Button", 3));
@@ -341,6 +413,11 @@ std::map<QString, QByteArray> SkinStateFiles(const TSkinTheme& theme) {
                 files[FileName(*object, part, state)] = Png(image);
                 if (object->Type() == TSkinObjectType::ScrollBar) {
                     files[FileName(*object, part, state, true)] = Png(image.transformed(quarterLeft));
+                }
+                if (object->Type() == TSkinObjectType::ListView && part == QLatin1String("Item")) {
+                    for (const auto& [piece, name] : RowPieces) {
+                        files[RowPieceFileName(*object, name, state)] = Png(RowPiece(image, found->Margins, piece));
+                    }
                 }
             }
         }

@@ -23,7 +23,7 @@ struct TTypeSpec {
 // the states is documented in skin/README.md.
 const std::vector<TTypeSpec>& TypeSpecs() {
     static const std::vector<TTypeSpec> specs = {
-        {TSkinObjectType::Form, "form", {{"Caption", 2}, {"Border", 2}, {"SysMenu", 4}, {"Minimize", 4}, {"Close", 4}}},
+        {TSkinObjectType::Form, "form", {{"Caption", 2}, {"Border", 2}, {"Minimize", 4}, {"Close", 4}}},
         {TSkinObjectType::MenuBar, "menubar", {{"", 1}, {"Item", 2}}},
         {TSkinObjectType::PopupMenu, "popupmenu", {{"", 1}, {"Item", 1}, {"Check", 2}, {"Separator", 1}}},
         {TSkinObjectType::Panel, "panel", {{"", 1}}},
@@ -105,15 +105,24 @@ std::optional<QColor> ParseSkinColor(const QString& text) {
 
 std::optional<QFont> ParseSkinFont(const QString& text) {
     const QStringList fields = text.split(QLatin1Char(','));
-    if (fields.size() < 2 || fields.front().trimmed().isEmpty()) {
+    if (fields.size() < 2) {
         return std::nullopt;
+    }
+    // "Tahoma|Liberation Sans": the first family the system has is taken.
+    QStringList families;
+    for (const QString& family : fields.front().split(QLatin1Char('|'))) {
+        if (family.trimmed().isEmpty()) {
+            return std::nullopt;
+        }
+        families << family.trimmed();
     }
     bool ok = false;
     const double points = fields.at(1).trimmed().toDouble(&ok);
     if (!ok || points < 4 || points > 72) {
         return std::nullopt;
     }
-    QFont font(fields.front().trimmed());
+    QFont font(families.front());
+    font.setFamilies(families);
     font.setPointSizeF(points);
     for (qsizetype i = 2; i < fields.size(); ++i) {
         const QString style = fields.at(i).trimmed().toLower();
@@ -270,7 +279,7 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
         palette.setColor(QPalette::Disabled, role, disabled);
     }
 
-    theme->FDefaultFont = QFont(QStringLiteral("Sans Serif"), 9);
+    theme->FDefaultFont = QFont(QStringLiteral("Sans Serif"), 8);
     if (const std::string* font = ini.Find("Fonts", "Default")) {
         const auto parsed = ParseSkinFont(FromUtf8(*font));
         if (!parsed) {

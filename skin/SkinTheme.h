@@ -110,5 +110,5 @@ private:
 
 /// Parses "#rrggbb" or "#rrggbbaa" (alpha last, as in CSS); nullopt for anything else.
 std::optional<QColor> ParseSkinColor(const QString& text);
-/// Parses "Family,size[,bold][,italic]" (size in points); nullopt when malformed.
+/// Parses "Family[|Fallback...],size[,bold][,italic]" (size in points); nullopt when malformed.
 std::optional<QFont> ParseSkinFont(const QString& text);

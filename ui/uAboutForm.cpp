@@ -47,6 +47,9 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     LinkLabel2->setObjectName(QStringLiteral("LinkLabel2"));
     LinkLabel2->setGeometry(121, 128, 106, 13);
     LinkLabel2->SetTransparent(true);
+    // The link takes the theme's link colour: the classic blue and purple vanish on the dark themes.
+    LinkLabel2->SetLinkColor(linklabel::clHotLight);
+    LinkLabel2->SetLinkColorHot(linklabel::clHotLight);
     LinkLabel2->SetCaption(QStringLiteral("<link>%1</link>").arg(QString::fromLatin1(KProductWebHost)));
     LinkLabel2->SetOnLinkClick([this](linklabel::TCustomLinkLabel*, int, const QString&, const QString&) {
         Application::Dispatch([this] { LinkLabel1LinkClick(); });

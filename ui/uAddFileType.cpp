@@ -75,6 +75,8 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     lvExtensions->header()->setSectionsClickable(false);
     lvExtensions->header()->setStretchLastSection(false);
     lvExtensions->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The columns overrun the list by a few pixels that no row needs: no horizontal bar for them.
+    lvExtensions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lvExtensions->setToolTip(QStringLiteral("This is a list of typical file types blocked by Outlook, not all file "
                                             "types blocked by all versions of Outlook"));
 

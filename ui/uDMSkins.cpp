@@ -5,6 +5,8 @@
 
 namespace {
 
+int LiveStores = 0;
+
 // The bytes stay where the program carries them; the stored themes only point at them.
 QByteArray CarriedPackage(const char* fileName) {
     const themes::TThemePackage* package = themes::FindPackage(fileName);
@@ -34,6 +36,7 @@ const std::array<TThemeInfo, 11>& ThemeTable() {
 }
 
 TDMSkins::TDMSkins(QObject* owner) : QObject(owner) {
+    ++LiveStores;
     setObjectName(QStringLiteral("DMSkins"));
     for (const TThemeInfo& theme : ThemeTable()) {
         auto* stored = new TCompressedStoredSkin(this);
@@ -41,6 +44,14 @@ TDMSkins::TDMSkins(QObject* owner) : QObject(owner) {
         stored->SetCompressedFileName(QLatin1String(theme.FileName));
         stored->SetCompressedData(CarriedPackage(theme.FileName));
     }
+}
+
+TDMSkins::~TDMSkins() {
+    --LiveStores;
+}
+
+int TDMSkins::Instances() {
+    return LiveStores;
 }
 
 TCompressedStoredSkin* TDMSkins::FindStoredSkin(const QString& identifier) const {

@@ -24,9 +24,13 @@ class TDMSkins : public QObject {
     Q_OBJECT
 public:
     explicit TDMSkins(QObject* owner = nullptr);
+    ~TDMSkins() override;
 
     /// The stored theme named `identifier`, letter case ignored; nullptr when there is none.
     TCompressedStoredSkin* FindStoredSkin(const QString& identifier) const;
+
+    /// How many theme stores exist now (a seam for tests: a store lives only while a theme is applied).
+    static int Instances();
 };
 
 /// Fills `slot` with the default theme, stored as "Office2007.skn" (the main window's built-in copy).

@@ -280,12 +280,16 @@ void TMainForm::CreateComponents() {
                                         "btnBlockAdd", actBlockedAdd, "btnBlockRemove", actBlockedRemove, lbBlocked);
 
     // Focus order: the tabs and the controls of the tab shown, then Save, Cancel, Close, then the selector.
-    setTabOrder(PageControl, lbAllowed);
+    // The tab bar takes the tab control's focus; ordering after the tab control itself would put
+    // the list after the last of its pages' controls.
+    setTabOrder(PageControl->focusProxy(), lbAllowed);
     setTabOrder(lastAllowed, lbBlocked);
     setTabOrder(lastBlocked, btnSave);
     setTabOrder(btnSave, btnCancel);
     setTabOrder(btnCancel, btnExit);
     setTabOrder(btnExit, cbOutlookVersion);
+    // The version selector was made first, but the focus order starts at the tab control.
+    PageControl->setFocus();
 }
 
 void TMainForm::CreateMenus() {
@@ -496,7 +500,8 @@ void TMainForm::ApplyTheme(const QString& themeName) {
         skCompressedStoredSkin->Assign(previous);
         throw;
     }
-    for (TAction* action : ThemeActions) {
+    // Every action of the window whose category is "Theme", not only the menu's eleven.
+    for (TAction* action : findChildren<TAction*>()) {
         if (action->Category() == QStringLiteral("Theme")) {
             action->setChecked(action->objectName() == themeName); // letter case counts here
         }

@@ -4,10 +4,12 @@
 
 #include "GuiTestSupport.h"
 
+#include "skin/SkinForm.h"
 #include "skin/SkinPaint.h"
 #include "skin/SkinResources.h"
 #include "skin/SkinTheme.h"
 
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QPainter>
@@ -113,6 +115,35 @@ TEST(SkinData, namingASkinObjectLaterTakesEffectAndUnregisteringGivesThePlatform
     EXPECT_FALSE(skin.IsRegistered(&window.Window));
     EXPECT_TRUE(window.Window.styleSheet().isEmpty());
     EXPECT_FALSE(Near(window.ButtonFace(), PictureFace(skin)));
+}
+
+// The palette reaches the controls no rule of the sheet names (a link label takes its link colour
+// from it), in a window framed and polished after it was registered, and again after a reload.
+TEST(SkinData, thePaletteReachesEveryControlOfARegisteredWindow) {
+    auto office = Stored("Office2007.skn");
+    auto andromeda = Stored("Andromeda.skn");
+    TSkinData skin;
+    skin.SetCompressedStoredSkin(office.get());
+    QDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* client = new QWidget;
+    layout->addWidget(client);
+    auto* plain = new QLabel(QStringLiteral("plain"), client);
+    new TSkinForm(&dialog, &skin, TSkinFormKind::Dialog);
+    dialog.adjustSize(); // the dialog's first polish
+    for (const TCompressedStoredSkin* stored : {office.get(), andromeda.get()}) {
+        SCOPED_TRACE(stored->CompressedFileName().toStdString());
+        skin.SetCompressedStoredSkin(const_cast<TCompressedStoredSkin*>(stored));
+        dialog.show();
+        const QPalette& theme = skin.Theme()->Palette();
+        for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Link, QPalette::Base}) {
+            SCOPED_TRACE(role);
+            EXPECT_EQ(dialog.palette().color(role), theme.color(role));
+            EXPECT_EQ(client->palette().color(role), theme.color(role));
+            EXPECT_EQ(plain->palette().color(role), theme.color(role));
+        }
+    }
 }
 
 TEST(SkinData, destroyedWindowsLeaveTheRegister) {

@@ -7,6 +7,7 @@
 #include "skin/SkinTheme.h"
 
 #include <QAbstractButton>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
@@ -53,17 +54,17 @@ TEST_F(SkinFormTest, eachKindShowsItsCaptionButtons) {
     const struct {
         const char* Name;
         TSkinFormKind Kind;
-        bool SysMenu, Minimize, Close;
+        bool Minimize, Close;
     } kinds[] = {
-        {"main window", TSkinFormKind::MainWindow, true, true, false},
-        {"dialog", TSkinFormKind::Dialog, false, false, true},
-        {"message box", TSkinFormKind::MessageBox, false, false, false},
+        {"main window", TSkinFormKind::MainWindow, true, true},
+        {"dialog", TSkinFormKind::Dialog, false, true},
+        {"message box", TSkinFormKind::MessageBox, false, false},
     };
     for (const auto& k : kinds) {
         SCOPED_TRACE(k.Name);
         TFramedForm form(&FSkin, k.Kind);
         form.Form.show();
-        EXPECT_EQ(form.CaptionButton("SkinSysMenuButton") != nullptr, k.SysMenu);
+        EXPECT_EQ(form.Caption()->findChildren<QAbstractButton*>().size(), int(k.Minimize) + int(k.Close));
         EXPECT_EQ(form.CaptionButton("SkinMinimizeButton") != nullptr, k.Minimize);
         EXPECT_EQ(form.CaptionButton("SkinCloseButton") != nullptr, k.Close);
         for (QAbstractButton* button : form.Caption()->findChildren<QAbstractButton*>()) {
@@ -167,15 +168,50 @@ TEST_F(SkinFormTest, minimiseButtonAndSystemMenuMinimise) {
     QTest::mouseClick(form.CaptionButton("SkinMinimizeButton"), Qt::LeftButton);
     EXPECT_TRUE(form.Form.isMinimized());
 
+    // The system menu opens from a right click on the caption and from Alt+Space.
+    QMenu* menu = form.Frame->SystemMenu();
     form.Form.showNormal();
     EXPECT_FALSE(form.Form.isMinimized());
-    QTest::mouseClick(form.CaptionButton("SkinSysMenuButton"), Qt::LeftButton);
-    QMenu* menu = form.Frame->SystemMenu();
+    QTest::mouseClick(form.Caption(), Qt::RightButton, Qt::NoModifier, QPoint(60, 12));
+    EXPECT_TRUE(menu->isVisible());
+    menu->hide();
+    form.Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form.Form));
+    QTest::keyClick(&form.Form, Qt::Key_Space, Qt::AltModifier);
     EXPECT_TRUE(menu->isVisible());
     QAction* minimize = form.Form.findChild<QAction*>(QStringLiteral("SkinMinimizeItem"));
     ASSERT_NE(minimize, nullptr);
     minimize->trigger();
+    menu->hide();
     EXPECT_TRUE(form.Form.isMinimized());
+}
+
+// A window that refuses to close while it holds edits, as the main window may.
+class TGuardedWindow : public QWidget {
+public:
+    bool MayClose = false;
+    int Asked = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        ++Asked;
+        event->setAccepted(MayClose);
+    }
+};
+
+TEST_F(SkinFormTest, theMainWindowsCloseButtonAsksTheWindowToClose) {
+    TFramedForm<TGuardedWindow> framed(&FSkin, TSkinFormKind::MainWindow);
+    TGuardedWindow& form = framed.Form;
+    form.show();
+    QAbstractButton* close = framed.CaptionButton("SkinCloseButton");
+    ASSERT_NE(close, nullptr);
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_EQ(form.Asked, 1);
+    EXPECT_TRUE(form.isVisible()) << "the window said no";
+    form.MayClose = true;
+    QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_EQ(form.Asked, 2);
+    EXPECT_FALSE(form.isVisible());
 }
 
 TEST_F(SkinFormTest, theCloseButtonClosesAndADialogTakesItAsCancel) {

@@ -10,12 +10,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 using ::testing::HasSubstr;
 using namespace skintest;
@@ -128,6 +130,7 @@ TEST_P(CarriedTheme, textIsReadableOnWhatItIsDrawnOn) {
         {"palette base", palette.color(QPalette::Text), palette.color(QPalette::Base), 4.5},
         {"palette button", palette.color(QPalette::ButtonText), palette.color(QPalette::Button), 4.5},
         {"palette selection", palette.color(QPalette::HighlightedText), palette.color(QPalette::Highlight), 4.5},
+        {"link on the window", palette.color(QPalette::Link), palette.color(QPalette::Window), 4.5},
     };
     const auto text = [&](const char* object, const char* key, QPalette::ColorRole role) {
         return Object(object).Color(QLatin1String(key), palette.color(role));
@@ -193,6 +196,47 @@ TEST_P(CarriedTheme, keyboardFocusIsVisibleInEveryControl) {
         const TSkinPart* part = Object(s.Object).Part(QLatin1String(s.Part));
         const int changed = DifferentPixels(part->State(s.Unfocused), part->State(s.Focused));
         EXPECT_GE(changed, std::min(part->Rect.width(), part->Rect.height())) << "the focus must show clearly";
+    }
+}
+
+// A scroll bar shows its arrows on its buttons and nowhere else: not in the track below the thumb.
+TEST_P(CarriedTheme, aScrollBarsTrackShowsNoArrow) {
+    const TSkinObject& bar = Object("vscrollbar");
+    std::set<QRgb> arrow;
+    for (const char* part : {"UpArrow", "DownArrow"}) {
+        for (int state : {0, 1}) {
+            const QImage picture = bar.Part(QLatin1String(part))->State(state);
+            for (int y = 0; y < picture.height(); ++y) {
+                for (int x = 0; x < picture.width(); ++x) {
+                    if (qAlpha(picture.pixel(x, y)) == 255) {
+                        arrow.insert(picture.pixel(x, y));
+                    }
+                }
+            }
+        }
+    }
+    ASSERT_FALSE(arrow.empty());
+    for (Qt::Orientation orientation : {Qt::Vertical, Qt::Horizontal}) {
+        SCOPED_TRACE(orientation == Qt::Vertical ? "vertical" : "horizontal");
+        QWidget window;
+        auto* scroll = new QScrollBar(orientation, &window);
+        SetSkinDataName(scroll, QStringLiteral("vscrollbar"));
+        scroll->setGeometry(orientation == Qt::Vertical ? QRect(0, 0, 19, 130) : QRect(0, 0, 130, 19));
+        scroll->setRange(0, 100);
+        scroll->setPageStep(20);
+        FSkin.RegisterWindow(&window);
+        window.resize(140, 140);
+        window.show();
+        // The thumb stands at the start: the middle of the bar is the track below it.
+        const QRect page = orientation == Qt::Vertical ? QRect(0, 45, 19, 55) : QRect(45, 0, 55, 19);
+        const QImage drawn = scroll->grab().toImage();
+        int found = 0;
+        for (int y = page.top(); y <= page.bottom(); ++y) {
+            for (int x = page.left(); x <= page.right(); ++x) {
+                found += arrow.count(drawn.pixel(x, y)) != 0 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(found, 0) << "arrow pixels in the track";
     }
 }
 

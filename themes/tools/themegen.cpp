@@ -209,11 +209,13 @@ public:
             QPen(color, width));
     }
 
-    void GlowInside(QPainter& p, const QRectF& r, const QColor& color, double radius) {
+    // Rings only within the part's margins: what lies further in is stretched when the part is
+    // drawn, and a ring there would smear into a broad band.
+    void GlowInside(QPainter& p, const QRectF& r, const QColor& color, double radius, int margin) {
         if (Glow <= 0) {
             return;
         }
-        for (int i = 1; i <= 3; ++i) {
+        for (int i = 1; i <= std::min(3, margin - 1); ++i) {
             Ring(p, r, Alpha(color, static_cast<int>(Glow * 150 / i)), radius, i, 1);
         }
     }
@@ -261,17 +263,6 @@ public:
         const QPointF m = r.center();
         p.fillRect(QRectF(std::round(m.x() - s), std::round(m.y() + s - 1), std::round(2 * s), 2), c);
     }
-    void MenuGlyph(QPainter& p, const QRectF& r, const QColor& c) {
-        // A small window whose top edge is a bar: "the window's menu".
-        p.setRenderHint(QPainter::Antialiasing, false);
-        const double s = std::min(r.width(), r.height()) * 0.22;
-        const QPointF m = r.center();
-        const QRectF box(std::round(m.x() - s - 1), std::round(m.y() - s), std::round(2 * s + 2), std::round(2 * s));
-        p.fillRect(QRectF(box.left(), box.top(), box.width(), 2), c);
-        p.setPen(QPen(c, 1));
-        p.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
-    }
-
     void Stars_(QPainter& p, const QRectF& r, int count) {
         QRandomGenerator random(FSeed ^ 0x5a5a);
         p.setRenderHint(QPainter::Antialiasing, true);
@@ -302,6 +293,7 @@ struct TPartJob {
     QString File;
     QRect Rect;
     int States;
+    int Margin; // the smallest of the part's margins
 };
 
 // Draws state `s` of a part into `r`.
@@ -335,12 +327,12 @@ void Draw(TPainter& k, QPainter& p, const TPartJob& job, int s, const QRectF& r)
         }
         k.Surface(p, r, fill, radius);
         if (s == 1) {
-            k.GlowInside(p, r, k.Accent, radius);
+            k.GlowInside(p, r, k.Accent, radius, job.Margin);
         }
         if (s == 4) {
             k.Ring(p, r, Alpha(k.Focus, 255), radius, 1, 1);
             k.Ring(p, r, Alpha(k.Focus, 110), radius, 2, 1);
-            k.GlowInside(p, r, k.Focus, radius);
+            k.GlowInside(p, r, k.Focus, radius, job.Margin);
         }
         if (s == 5) {
             k.Ring(p, r, Alpha(L.C("Default", k.Accent), 150), radius, 1, 1);
@@ -368,7 +360,7 @@ void Draw(TPainter& k, QPainter& p, const TPartJob& job, int s, const QRectF& r)
         k.Surface(p, r, f, fieldRadius, false);
         if (state == 2) {
             k.Ring(p, r, Alpha(k.Focus, 150), fieldRadius, 1, 1);
-            k.GlowInside(p, r, k.Focus, fieldRadius);
+            k.GlowInside(p, r, k.Focus, fieldRadius, job.Margin);
         }
     } else if (part == "item" && (type == "listbox" || type == "listview")) {
         const TFill active{L.C("Selection", L.C("Highlight", k.Accent)),
@@ -621,12 +613,10 @@ void Draw(TPainter& k, QPainter& p, const TPartJob& job, int s, const QRectF& r)
         if (framed || s == 1 || s == 2) {
             k.Surface(p, r, f, L.R("CaptionButtonRadius", std::min(radius, 3.0)));
         }
-        if (part == "close") {
+        if (close) {
             k.Cross(p, r, g);
-        } else if (part == "minimize") {
-            k.Dash(p, r, g);
         } else {
-            k.MenuGlyph(p, r, g);
+            k.Dash(p, r, g);
         }
     } else {
         throw ESkinError(
@@ -658,9 +648,16 @@ std::vector<TPartJob> Jobs(const TSkinIni& ini) {
                 throw ESkinError(Format("[%s] %sRect must start at 0,0: each part has a picture of its own",
                                         {section.Name, prefix}));
             }
+            int margin = 0;
+            if (const std::string* margins = TSkinIni::Find(section, prefix + "Margins")) {
+                margin = 1000;
+                for (const QString& m : QString::fromStdString(*margins).split(',')) {
+                    margin = std::min(margin, m.trimmed().toInt());
+                }
+            }
             jobs.push_back({QString::fromStdString(section.Name), typeName, part, QString::fromStdString(*file),
                             QRect(0, 0, f[2].trimmed().toInt(), f[3].trimmed().toInt()),
-                            TSkinTheme::PartStates(typeName, part)});
+                            TSkinTheme::PartStates(typeName, part), margin});
         }
     }
     return jobs;

@@ -76,6 +76,8 @@ int main(int argc, char** argv) {
     for (const TThemeInfo& theme : ThemeTable()) {
         const QString id = QString::fromLatin1(theme.Identifier);
         form->ApplyTheme(id);
+        // The closed dialogs took the activation with them: show the window as the user sees it.
+        form->activateWindow();
         Settle();
         form->grab().save(out.filePath(QStringLiteral("main-%1.png").arg(id)));
 
