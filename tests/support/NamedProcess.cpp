@@ -38,10 +38,12 @@ TNamedProcess::TNamedProcess(const std::string& name) {
         throw std::runtime_error("cannot start " + path);
     }
     FId = pid;
-    // The kernel names the process after the file it runs, cut to 15 characters, once exec is done.
+    // The kernel names the process after the file it runs, cut to 15 characters, once exec is done;
+    // its command line must be readable too before a test looks for it.
     const std::string comm = name.substr(0, 15) + "\n";
+    const std::string proc = "/proc/" + std::to_string(pid);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (ReadFileBytes("/proc/" + std::to_string(pid) + "/comm") != comm) {
+    while (ReadFileBytes(proc + "/comm") != comm || ReadFileBytes(proc + "/cmdline") != path + '\0') {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
