@@ -43,6 +43,13 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     lblProductName->setGeometry(121, 8, 247, 13);
     SetSkinDataName(lblProductName, QStringLiteral("stdlabel"));
 
+    // Its version and its maker, under the name.
+    lblVersion = new QLabel(QStringLiteral("Version %1\nKorvane").arg(QStringLiteral(VELLICOR_VERSION)), client);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setGeometry(121, 27, 247, 30);
+    lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetSkinDataName(lblVersion, QStringLiteral("stdlabel"));
+
     LinkLabel2 = new linklabel::TLinkLabel(client);
     LinkLabel2->setObjectName(QStringLiteral("LinkLabel2"));
     LinkLabel2->setGeometry(121, 128, 106, 13);

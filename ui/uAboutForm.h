@@ -16,6 +16,7 @@ public:
 
     QLabel* Image1 = nullptr;
     QLabel* lblProductName = nullptr;
+    QLabel* lblVersion = nullptr;
     linklabel::TLinkLabel* LinkLabel2 = nullptr;
     QPushButton* btnOK = nullptr;
 

@@ -132,7 +132,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     LoadDefaultStoredSkin(*skCompressedStoredSkin);
     skSkinData = new TSkinData(this);
     skSkinData->setObjectName(QStringLiteral("skSkinData"));
-    Application::Dispatch([this] { skSkinData->SetCompressedStoredSkin(skCompressedStoredSkin); });
+    // The live theme is loaded by FormCreate: the saved theme, or this copy when that cannot be applied.
     CreateActions();
     CreateComponents();
     CreateMenus();
@@ -141,6 +141,11 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     skSkinForm->SetMainMenuBar(MainMenuBar);
     move(0, 0);
     Application::Dispatch([this] { FormCreate(); });
+    if (!skSkinData->Active()) {
+        Application::Dispatch([this] { UseBuiltInTheme(); });
+    }
+    // Buttons and menu entries show their state from the start, not only once the loop goes idle.
+    FActionList->UpdateActions();
 }
 
 TMainForm::~TMainForm() {
@@ -170,16 +175,12 @@ void TMainForm::CreateActions() {
     actAllowedAdd->OnExecute = [this](TAction*) { actAllowedAddExecute(); };
     actAllowedRemove = make("actAllowedRemove", "Remove", "Allowed");
     actAllowedRemove->OnExecute = [this](TAction*) { actAllowedRemoveExecute(); };
-    actAllowedRemove->OnUpdate = [this](TAction* a) {
-        a->setEnabled(lbAllowed->currentRow() >= 0 && !lbAllowed->selectedItems().isEmpty());
-    };
+    actAllowedRemove->OnUpdate = [this](TAction* a) { a->setEnabled(!lbAllowed->selectedItems().isEmpty()); };
     actBlockedAdd = make("actBlockedAdd", "Add...", "Blocked");
     actBlockedAdd->OnExecute = [this](TAction*) { actBlockedAddExecute(); };
     actBlockedRemove = make("actBlockedRemove", "Remove", "Blocked");
     actBlockedRemove->OnExecute = [this](TAction*) { actBlockedRemoveExecute(); };
-    actBlockedRemove->OnUpdate = [this](TAction* a) {
-        a->setEnabled(lbBlocked->currentRow() >= 0 && !lbBlocked->selectedItems().isEmpty());
-    };
+    actBlockedRemove->OnUpdate = [this](TAction* a) { a->setEnabled(!lbBlocked->selectedItems().isEmpty()); };
     actHelpContents = make("actHelpContents", "&Contents", "Help");
     actHelpContents->setShortcut(QKeySequence(Qt::Key_F1));
     actHelpContents->setShortcutContext(Qt::WindowShortcut);
@@ -262,7 +263,8 @@ void TMainForm::CreateComponents() {
         list = new QListWidget(page->Middle);
         list->setObjectName(QString::fromLatin1(listName));
         list->setSelectionMode(QAbstractItemView::SingleSelection);
-        list->setSortingEnabled(false); // FormCreate switches sorting on
+        list->setUniformItemSizes(true); // one line of text each: no need to measure every entry
+        list->setSortingEnabled(false);  // FormCreate switches sorting on
         SetSkinDataName(list, QStringLiteral("listbox"));
         page->List = list;
         auto* addButton = MakeButton(addName, page->Bottom, QRect(9, 5, 75, 25), add);
@@ -323,6 +325,7 @@ void TMainForm::FormCreate() {
     try {
         ApplyTheme(ToQString(Settings->SkinName()));
     } catch (const std::exception& error) {
+        UseBuiltInTheme();
         ShowInformation(Application::MessageOf(error));
     }
     FOutlook = std::make_unique<TOutlookInteraction>();
@@ -477,6 +480,12 @@ void TMainForm::actThemeExecute(TAction* action) {
     ApplyTheme(action->objectName());
     Settings->SetSkinName(FromQString(action->objectName()));
     Settings->Save();
+}
+
+void TMainForm::UseBuiltInTheme() {
+    if (!skSkinData->Active()) {
+        skSkinData->SetCompressedStoredSkin(skCompressedStoredSkin);
+    }
 }
 
 void TMainForm::ApplyTheme(const QString& themeName) {

@@ -104,6 +104,8 @@ private:
     void actHelpAboutExecute();
     void actThemeExecute(TAction* action);
 
+    /// Loads the live theme from the window's own copy of the default, unless a theme is live already.
+    void UseBuiltInTheme();
     void AddExtensions(QListWidget* listBox, bool& modified);
     void RemoveSelected(QListWidget* listBox, bool& modified);
 

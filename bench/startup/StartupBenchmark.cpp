@@ -29,7 +29,10 @@ struct TScratch {
         fs::create_directories(Folder / "config");
         std::string list;
         for (int i = 0; i < 2000; ++i) {
-            list += (i == 0 ? "" : ";") + std::string(".e") + std::to_string(10000 + i);
+            if (i > 0) {
+                list += ';';
+            }
+            list += ".e" + std::to_string(10000 + i);
         }
         std::ofstream(Folder / "prefix" / "user.reg", std::ios::binary)
             << "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"

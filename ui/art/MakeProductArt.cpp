@@ -87,13 +87,11 @@ QImage Icon() {
 }
 
 QImage Panel() {
+    // Transparent around the drawing, so that the logo column takes each theme's own panel colour.
     QImage image(241, 300, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient sky(0, 0, 0, 300);
-    sky.setColorAt(0, QColor(0xf4, 0xf8, 0xfd));
-    sky.setColorAt(1, QColor(0xb7, 0xd2, 0xef));
-    p.fillRect(image.rect(), sky);
 
     // An envelope behind the padlock: the attachment being let through.
     const QRectF envelope(14, 40, 116, 78);
@@ -112,13 +110,6 @@ QImage Panel() {
     p.drawRoundedRect(QRectF(102, 32, 6, 28), 3, 3);
 
     DrawPadlock(p, QRectF(30, 110, 84, 107.5));
-
-    // Soft light lines along the bottom.
-    p.setPen(Qt::NoPen);
-    for (int i = 0; i < 4; ++i) {
-        p.setBrush(QColor(255, 255, 255, 60 - i * 12));
-        p.drawEllipse(QRectF(-60 + i * 10, 240 + i * 9, 280, 80));
-    }
     return image;
 }
 
