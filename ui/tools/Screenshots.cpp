@@ -2,6 +2,7 @@
 // the question box, the Add file types dialog and the About dialog. Used for the README's gallery.
 //   vellicor_screenshots <output folder> <demo user.reg> <folder holding Extensions.txt>
 #include "settings/uSettings.h"
+#include "ui/Actions.h"
 #include "ui/Application.h"
 #include "ui/ExtensionsFile.h"
 #include "ui/Product.h"
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
     auto* form = new TMainForm();
     form->show();
     form->lbAllowed->setCurrentRow(1);
+    form->ActionList()->UpdateActions(); // as the next idle moment would
     Settle();
     for (const TThemeInfo& theme : ThemeTable()) {
         const QString id = QString::fromLatin1(theme.Identifier);
