@@ -330,8 +330,14 @@ void TMainForm::FormCreate() {
     }
     FOutlook = std::make_unique<TOutlookInteraction>();
     if (!FOutlook->FVersions.empty()) {
-        for (const auto& version : FOutlook->FVersions) {
-            cbOutlookVersion->addItem(ToQString(version.DisplayName));
+        {
+            // The combo box selects its first entry as it is added; that is no choice of the user's,
+            // and reading the oldest version would create its Security key for nothing.
+            const QSignalBlocker quiet(cbOutlookVersion);
+            for (const auto& version : FOutlook->FVersions) {
+                cbOutlookVersion->addItem(ToQString(version.DisplayName));
+            }
+            cbOutlookVersion->setCurrentIndex(-1);
         }
         // Selecting the newest version runs cbOutlookVersionChange, which loads its lists.
         cbOutlookVersion->setCurrentIndex(cbOutlookVersion->count() - 1);
@@ -403,6 +409,9 @@ void TMainForm::LoadLists() {
     FAllowedModified = false;
     FBlockedModified = false;
     lbAllowed->clear();
+    // A failed read must not leave the previous version's blocked list on screen, where a save would
+    // write it into the version now selected.
+    lbBlocked->clear();
     FVersionIndex = cbOutlookVersion->currentIndex();
     SetListBoxItems(lbAllowed, FOutlook->GetAllowedExtensions(FVersionIndex));
     SetListBoxItems(lbBlocked, FOutlook->GetBlockedExtensions(FVersionIndex));

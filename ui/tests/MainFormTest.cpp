@@ -317,6 +317,34 @@ TEST_F(MainFormTest, failingReadDuringCreationIsShownAndTheWindowOpens) {
     EXPECT_EQ(form.cbOutlookVersion->count(), 1);
 }
 
+TEST_F(MainFormTest, creationReadsOnlyTheNewestVersionsLists) {
+    // An older version whose list cannot be read: nothing of it is read while the window opens.
+    WriteHive(VersionKeys("11.0", {{"Level1Add", "dword:00000001"}}) +
+              VersionKeys("12.0", {{"Level1Remove", "\".a\""}, {"Level1Add", "\".new\""}}));
+    TModalScript script;
+    TMainForm& form = Open();
+    EXPECT_TRUE(script.Seen().empty()) << script.Texts().join(u'|').toStdString();
+    EXPECT_EQ(form.cbOutlookVersion->currentIndex(), 1);
+    EXPECT_EQ(Items(form.lbAllowed), QStringList{".a"});
+    EXPECT_EQ(Items(form.lbBlocked), QStringList{".new"});
+}
+
+TEST_F(MainFormTest, aFailedLoadShowsNoListOfAnotherVersion) {
+    WriteHive(VersionKeys("11.0", {{"Level1Remove", "dword:00000001"}, {"Level1Add", "\".old\""}}) +
+              VersionKeys("12.0", {{"Level1Remove", "\".a\""}, {"Level1Add", "\".new\""}}));
+    TMainForm& form = Open();
+    TModalScript script;
+    script.Click("OK");
+    form.cbOutlookVersion->setCurrentIndex(0);
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
+    EXPECT_EQ(form.FVersionIndex, 0);
+    // Nothing on screen may be saved under 2003 that belongs to 2007.
+    EXPECT_TRUE(Items(form.lbAllowed).isEmpty());
+    EXPECT_TRUE(Items(form.lbBlocked).isEmpty());
+    EXPECT_FALSE(form.IsModified());
+}
+
 TEST_F(MainFormTest, saveWarnsAfterTheWritesWhenOutlookRuns) {
     WriteHive(VersionKeys("12.0", {{"Level1Add", "\".a\""}}));
     TMainForm& form = Open();
