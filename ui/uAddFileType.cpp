@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -179,7 +180,10 @@ void TAddFileTypeForm::FormCreate() {
 
 void TAddFileTypeForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    Application::Dispatch([this] { FormShow(); });
+    // A restore from minimised is not a showing: it must not reset the mode the user chose.
+    if (!event->spontaneous()) {
+        Application::Dispatch([this] { FormShow(); });
+    }
 }
 
 void TAddFileTypeForm::FormShow() {

@@ -207,6 +207,18 @@ TEST_F(AddFileTypeTest, okWithNothingChosenChangesNothingAndOnlyTheSelectedModeC
         QTest::keyClick(form.edtInputExtensions, Qt::Key_Return); // Enter is OK
     });
     EXPECT_EQ(manualResult, (std::vector<std::string>{".typed"}));
+    // Minimised and restored by the desktop, the dialog keeps the mode the user chose.
+    const auto restoredResult = Execute([](TAddFileTypeForm& form) {
+        Tick(form, ".js");
+        form.rbManual->click();
+        form.edtInputExtensions->setText(QStringLiteral(".typed"));
+        form.showMinimized();
+        form.showNormal();
+        EXPECT_TRUE(form.rbManual->isChecked());
+        EXPECT_TRUE(form.edtInputExtensions->isEnabled());
+        form.btnOK->click();
+    });
+    EXPECT_EQ(restoredResult, (std::vector<std::string>{".typed"}));
 }
 
 TEST_F(AddFileTypeTest, eachOpeningReadsTheFileAgainAndStartsClean) {
