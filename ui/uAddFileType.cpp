@@ -123,8 +123,9 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     btnHelp = new QPushButton(QStringLiteral("Help"), FClientArea);
     btnHelp->setObjectName(QStringLiteral("btnHelp"));
     btnHelp->setGeometry(368, 248, 75, 25);
+    // Enter presses the button that has the focus, and OK wherever else the focus is.
     for (QPushButton* button : {btnOK, btnCancel, btnHelp}) {
-        button->setAutoDefault(false); // Enter is for OK wherever the focus is
+        button->setAutoDefault(true);
     }
     connect(btnHelp, &QPushButton::clicked, this, [] { Application::Dispatch([] { ShowHelpContents(); }); });
 
