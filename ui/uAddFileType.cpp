@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -122,8 +123,9 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     btnHelp = new QPushButton(QStringLiteral("Help"), FClientArea);
     btnHelp->setObjectName(QStringLiteral("btnHelp"));
     btnHelp->setGeometry(368, 248, 75, 25);
+    // Enter presses the button that has the focus, and OK wherever else the focus is.
     for (QPushButton* button : {btnOK, btnCancel, btnHelp}) {
-        button->setAutoDefault(false); // Enter is for OK wherever the focus is
+        button->setAutoDefault(true);
     }
     connect(btnHelp, &QPushButton::clicked, this, [] { Application::Dispatch([] { ShowHelpContents(); }); });
 
@@ -179,7 +181,10 @@ void TAddFileTypeForm::FormCreate() {
 
 void TAddFileTypeForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    Application::Dispatch([this] { FormShow(); });
+    // A restore from minimised is not a showing: it must not reset the mode the user chose.
+    if (!event->spontaneous()) {
+        Application::Dispatch([this] { FormShow(); });
+    }
 }
 
 void TAddFileTypeForm::FormShow() {

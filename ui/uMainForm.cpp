@@ -461,6 +461,9 @@ void TMainForm::RemoveSelected(QListWidget* listBox, bool& modified) {
         return;
     }
     delete listBox->takeItem(listBox->row(selected.first()));
+    // The list moves the selection to a neighbour of the removed entry; leave nothing selected, so
+    // that Remove takes only what the user picks.
+    listBox->setCurrentRow(-1);
     modified = true;
 }
 

@@ -157,6 +157,10 @@ TEST_F(AddFileTypeTest, cancelEscapeAndTheFrameAddNothingWhateverWasChosen) {
         [](TAddFileTypeForm& form) { form.btnCancel->click(); },
         [](TAddFileTypeForm& form) { QTest::keyClick(form.lvExtensions, Qt::Key_Escape); },
         [](TAddFileTypeForm& form) { form.close(); },
+        [](TAddFileTypeForm& form) { // Enter on the focused Cancel button presses Cancel, not OK
+            form.btnCancel->setFocus();
+            QTest::keyClick(form.btnCancel, Qt::Key_Return);
+        },
     };
     for (const auto& way : ways) {
         const auto result = Execute([&way](TAddFileTypeForm& form) {
@@ -204,9 +208,23 @@ TEST_F(AddFileTypeTest, okWithNothingChosenChangesNothingAndOnlyTheSelectedModeC
         Tick(form, ".js");
         form.rbManual->click();
         form.edtInputExtensions->setText(QStringLiteral(".typed"));
+        form.btnCancel->setFocus(); // passing over Cancel leaves OK the default
+        form.edtInputExtensions->setFocus();
         QTest::keyClick(form.edtInputExtensions, Qt::Key_Return); // Enter is OK
     });
     EXPECT_EQ(manualResult, (std::vector<std::string>{".typed"}));
+    // Minimised and restored by the desktop, the dialog keeps the mode the user chose.
+    const auto restoredResult = Execute([](TAddFileTypeForm& form) {
+        Tick(form, ".js");
+        form.rbManual->click();
+        form.edtInputExtensions->setText(QStringLiteral(".typed"));
+        form.showMinimized();
+        form.showNormal();
+        EXPECT_TRUE(form.rbManual->isChecked());
+        EXPECT_TRUE(form.edtInputExtensions->isEnabled());
+        form.btnOK->click();
+    });
+    EXPECT_EQ(restoredResult, (std::vector<std::string>{".typed"}));
 }
 
 TEST_F(AddFileTypeTest, eachOpeningReadsTheFileAgainAndStartsClean) {

@@ -109,6 +109,11 @@ TEST_F(MainFormTest, removeNeedsASelectionAndRemovesOneEntryLeavingSaveEnabled) 
     EXPECT_EQ(Items(form.lbBlocked), (QStringList{".a", ".b"}));
     Idle();
     EXPECT_TRUE(form.actSave->isEnabled());
+    // Nothing the user did not pick is selected afterwards: pressing Remove again takes nothing.
+    EXPECT_TRUE(form.lbBlocked->selectedItems().isEmpty());
+    EXPECT_FALSE(form.actBlockedRemove->isEnabled());
+    form.findChild<QPushButton*>(QStringLiteral("btnBlockRemove"))->click();
+    EXPECT_EQ(Items(form.lbBlocked), (QStringList{".a", ".b"}));
 
     // Add then remove it again: still modified.
     TModalScript script;
