@@ -531,6 +531,8 @@ void TMainForm::ApplyTheme(const QString& themeName) {
 
 std::optional<std::vector<std::string>> TMainForm::ExecuteAddFileTypeForm() {
     TAddFileTypeForm form(this);
+    // Modal to this window only: the help its Help button opens must stay usable beside it.
+    form.setWindowModality(Qt::WindowModal);
     form.ResetInput();
     if (form.exec() != QDialog::Accepted) {
         return std::nullopt;

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -148,16 +149,39 @@ TEST_F(HelpTest, f1InTheDialogsShowsNoHelp) {
     EXPECT_TRUE(HelpWindows().empty());
 }
 
+/// Records the widgets that a modal window locks (they get WindowBlocked).
+class TBlockedWidgets : public QObject {
+public:
+    TBlockedWidgets() { qApp->installEventFilter(this); }
+    bool Seen(const QWidget* widget) const { return FBlocked.contains(widget); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowBlocked) {
+            FBlocked.insert(watched);
+        } else if (event->type() == QEvent::WindowUnblocked) {
+            FBlocked.remove(watched);
+        }
+        return false;
+    }
+
+private:
+    QSet<const QObject*> FBlocked;
+};
+
 TEST_F(HelpTest, theAddDialogsHelpButtonOpensTheHelpAsContentsDoes) {
     Open();
+    TBlockedWidgets blocked;
     TModalScript script;
-    script.Then([](QWidget* dialog) {
+    script.Then([&blocked](QWidget* dialog) {
         auto* form = qobject_cast<TAddFileTypeForm*>(dialog);
         ASSERT_NE(form, nullptr);
         form->btnHelp->click();
         testsupport::RunUntilIdle();
-        EXPECT_EQ(HelpWindows().size(), 1u);
+        ASSERT_EQ(HelpWindows().size(), 1u);
         EXPECT_TRUE(form->isVisible()); // it neither closes the dialog
+        // ... nor leaves the help window locked behind it: the user reads the help while choosing.
+        EXPECT_FALSE(blocked.Seen(HelpWindows()[0]));
         form->btnCancel->click();
     });
     EXPECT_FALSE(FForm->ExecuteAddFileTypeForm().has_value());
