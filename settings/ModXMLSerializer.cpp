@@ -680,8 +680,10 @@ void TXMLSerializer::ReadCollection(TCollection& collection, std::size_t valueSt
     const std::string openTag = "<" + itemName + ">";
     ReadCollectionProperties(collection, valueStart, valueEnd);
     for (;;) {
-        const std::size_t next = FindOpenTag(openTag, std::max(FSearchPos, valueStart));
-        if (next == npos || next >= valueEnd) {
+        // Only inside the collection's element, which its closing tag follows: searching the rest of the
+        // document for every collection would make reading quadratic.
+        const std::size_t next = FindText(openTag, std::max(FSearchPos, valueStart), valueEnd);
+        if (next == npos) {
             return;
         }
         FSearchPos = next;

@@ -90,6 +90,26 @@ void BM_ReadCollection(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
+// A document that repeats the collection's element N times, each without items: reading each one must
+// not search the rest of the document for an item.
+void BM_ReadEmptyCollections(benchmark::State& state) {
+    std::string text = "<TBenchOwner>";
+    for (std::int64_t i = 0; i < state.range(0); ++i) {
+        text += "<Items></Items>";
+    }
+    text += "</TBenchOwner>";
+    TMemoryStream document;
+    document.WriteBuffer(text);
+    TXMLSerializer serializer;
+    for (auto _ : state) {
+        TBenchOwner owner;
+        document.SetPosition(0);
+        serializer.LoadObjectFromStream(owner, document);
+    }
+    state.SetBytesProcessed(state.iterations() * document.Size());
+    state.SetComplexityN(state.range(0));
+}
+
 } // namespace
 
 BENCHMARK(BM_WriteCollection)
@@ -102,6 +122,13 @@ BENCHMARK(BM_ReadCollection)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+BENCHMARK(BM_ReadEmptyCollections)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(40000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
