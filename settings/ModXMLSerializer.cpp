@@ -610,7 +610,9 @@ std::size_t TXMLSerializer::ReadElement(TPersistent& object, std::string_view na
         const std::string tag(data + tagStart + 1, tagEnd - tagStart - 1);
         const std::size_t valueStart = tagEnd + 1;
         const std::string tagClose = "</" + tag + ">";
-        const std::size_t valueEnd = FindCloseTag(tagClose, tagEnd);
+        // A value end beyond this element's end is of no use, so the search stops there: searching the
+        // rest of the document for every element that has none would make reading quadratic.
+        const std::size_t valueEnd = FindText(tagClose, tagEnd, end);
 
         const TPropInfo* property = type.FindProperty(tag);
         bool moveSearch = WrapCollections || property != nullptr;

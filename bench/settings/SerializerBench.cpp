@@ -110,6 +110,30 @@ void BM_ReadEmptyCollections(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
+// N items that each hold text after their properties, read with unknown tags ignored: passing over the
+// text must not search the rest of the document.
+void BM_ReadItemsWithStrayText(benchmark::State& state) {
+    std::string text = "<TBenchOwner><Items>";
+    for (std::int64_t i = 0; i < state.range(0); ++i) {
+        text += "<TBenchItem><Value>1</Value>x</TBenchItem>";
+    }
+    text += "</Items></TBenchOwner>";
+    TMemoryStream document;
+    document.WriteBuffer(text);
+    TXMLSerializer serializer;
+    serializer.IgnoreUnknownTags = true;
+    for (auto _ : state) {
+        TBenchOwner owner;
+        document.SetPosition(0);
+        serializer.LoadObjectFromStream(owner, document);
+        if (owner.Items->Count() != state.range(0)) {
+            state.SkipWithError("items lost");
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * document.Size());
+    state.SetComplexityN(state.range(0));
+}
+
 } // namespace
 
 BENCHMARK(BM_WriteCollection)
@@ -129,6 +153,13 @@ BENCHMARK(BM_ReadEmptyCollections)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(40000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+BENCHMARK(BM_ReadItemsWithStrayText)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(20000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 
