@@ -591,7 +591,11 @@ std::size_t TXMLSerializer::ReadElement(TPersistent& object, std::string_view na
     }
     const std::size_t content = start + openTag.size();
     const std::string closeTag = "</" + std::string(name) + ">";
-    const std::size_t end = FindCloseTag(closeTag, content);
+    // A closing tag must begin before the parent's end, so the search need not go further: searching the
+    // rest of the document for every item that has none would make reading quadratic.
+    const std::size_t end = parentEnd == npos
+                                ? FindCloseTag(closeTag, content)
+                                : FindText(closeTag, content, std::min(FBufferSize, parentEnd - 1 + closeTag.size()));
     Check<EXMLCloseTagNotFoundException>(end != npos, "Close tag not found: </%s>", name);
     Check<EXMLCloseTagNotFoundException>(parentEnd == npos || end < parentEnd, "Close tag not found: </%s>", name);
 

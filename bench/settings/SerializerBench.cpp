@@ -134,6 +134,26 @@ void BM_ReadItemsWithStrayText(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
+// N collection elements that each hold an item without its closing tag: each item is dropped, and finding
+// that out must not search the rest of the document.
+void BM_ReadUnclosedItems(benchmark::State& state) {
+    std::string text = "<TBenchOwner>";
+    for (std::int64_t i = 0; i < state.range(0); ++i) {
+        text += "<Items><TBenchItem></Items>";
+    }
+    text += "</TBenchOwner>";
+    TMemoryStream document;
+    document.WriteBuffer(text);
+    TXMLSerializer serializer;
+    for (auto _ : state) {
+        TBenchOwner owner;
+        document.SetPosition(0);
+        serializer.LoadObjectFromStream(owner, document);
+    }
+    state.SetBytesProcessed(state.iterations() * document.Size());
+    state.SetComplexityN(state.range(0));
+}
+
 } // namespace
 
 BENCHMARK(BM_WriteCollection)
@@ -157,6 +177,13 @@ BENCHMARK(BM_ReadEmptyCollections)
     ->Complexity(benchmark::oN);
 
 BENCHMARK(BM_ReadItemsWithStrayText)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+BENCHMARK(BM_ReadUnclosedItems)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(20000)
