@@ -591,7 +591,11 @@ std::size_t TXMLSerializer::ReadElement(TPersistent& object, std::string_view na
     }
     const std::size_t content = start + openTag.size();
     const std::string closeTag = "</" + std::string(name) + ">";
-    const std::size_t end = FindCloseTag(closeTag, content);
+    // A closing tag must begin before the parent's end, so the search need not go further: searching the
+    // rest of the document for every item that has none would make reading quadratic.
+    const std::size_t end = parentEnd == npos
+                                ? FindCloseTag(closeTag, content)
+                                : FindText(closeTag, content, std::min(FBufferSize, parentEnd - 1 + closeTag.size()));
     Check<EXMLCloseTagNotFoundException>(end != npos, "Close tag not found: </%s>", name);
     Check<EXMLCloseTagNotFoundException>(parentEnd == npos || end < parentEnd, "Close tag not found: </%s>", name);
 
@@ -610,7 +614,9 @@ std::size_t TXMLSerializer::ReadElement(TPersistent& object, std::string_view na
         const std::string tag(data + tagStart + 1, tagEnd - tagStart - 1);
         const std::size_t valueStart = tagEnd + 1;
         const std::string tagClose = "</" + tag + ">";
-        const std::size_t valueEnd = FindCloseTag(tagClose, tagEnd);
+        // A value end beyond this element's end is of no use, so the search stops there: searching the
+        // rest of the document for every element that has none would make reading quadratic.
+        const std::size_t valueEnd = FindText(tagClose, tagEnd, end);
 
         const TPropInfo* property = type.FindProperty(tag);
         bool moveSearch = WrapCollections || property != nullptr;
@@ -680,8 +686,10 @@ void TXMLSerializer::ReadCollection(TCollection& collection, std::size_t valueSt
     const std::string openTag = "<" + itemName + ">";
     ReadCollectionProperties(collection, valueStart, valueEnd);
     for (;;) {
-        const std::size_t next = FindOpenTag(openTag, std::max(FSearchPos, valueStart));
-        if (next == npos || next >= valueEnd) {
+        // Only inside the collection's element, which its closing tag follows: searching the rest of the
+        // document for every collection would make reading quadratic.
+        const std::size_t next = FindText(openTag, std::max(FSearchPos, valueStart), valueEnd);
+        if (next == npos) {
             return;
         }
         FSearchPos = next;

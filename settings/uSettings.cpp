@@ -87,7 +87,9 @@ void TSettings::LoadFromFile(const std::string& fileName) {
 }
 
 void TSettings::SaveToFile(const std::string& fileName) {
-    const std::string temporary = fileName + ".tmp";
+    // Beside the file the document replaces, so that the last step is a rename on one file system.
+    const std::string target = platform::ReplacedFile(fileName);
+    const std::string temporary = target + ".tmp";
     bool temporaryMade = false;
     try {
         if (fileName.empty()) {
@@ -119,7 +121,7 @@ void TSettings::SaveToFile(const std::string& fileName) {
             throw EWriteError();
         }
         stream.reset();
-        if (!platform::MoveFileReplacing(temporary, fileName)) {
+        if (!platform::MoveFileReplacing(temporary, target)) {
             CannotCreate(fileName, platform::SysErrorMessage(platform::LastOSError()));
         }
         temporaryMade = false;

@@ -90,6 +90,70 @@ void BM_ReadCollection(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
+// A document that repeats the collection's element N times, each without items: reading each one must
+// not search the rest of the document for an item.
+void BM_ReadEmptyCollections(benchmark::State& state) {
+    std::string text = "<TBenchOwner>";
+    for (std::int64_t i = 0; i < state.range(0); ++i) {
+        text += "<Items></Items>";
+    }
+    text += "</TBenchOwner>";
+    TMemoryStream document;
+    document.WriteBuffer(text);
+    TXMLSerializer serializer;
+    for (auto _ : state) {
+        TBenchOwner owner;
+        document.SetPosition(0);
+        serializer.LoadObjectFromStream(owner, document);
+    }
+    state.SetBytesProcessed(state.iterations() * document.Size());
+    state.SetComplexityN(state.range(0));
+}
+
+// N items that each hold text after their properties, read with unknown tags ignored: passing over the
+// text must not search the rest of the document.
+void BM_ReadItemsWithStrayText(benchmark::State& state) {
+    std::string text = "<TBenchOwner><Items>";
+    for (std::int64_t i = 0; i < state.range(0); ++i) {
+        text += "<TBenchItem><Value>1</Value>x</TBenchItem>";
+    }
+    text += "</Items></TBenchOwner>";
+    TMemoryStream document;
+    document.WriteBuffer(text);
+    TXMLSerializer serializer;
+    serializer.IgnoreUnknownTags = true;
+    for (auto _ : state) {
+        TBenchOwner owner;
+        document.SetPosition(0);
+        serializer.LoadObjectFromStream(owner, document);
+        if (owner.Items->Count() != state.range(0)) {
+            state.SkipWithError("items lost");
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * document.Size());
+    state.SetComplexityN(state.range(0));
+}
+
+// N collection elements that each hold an item without its closing tag: each item is dropped, and finding
+// that out must not search the rest of the document.
+void BM_ReadUnclosedItems(benchmark::State& state) {
+    std::string text = "<TBenchOwner>";
+    for (std::int64_t i = 0; i < state.range(0); ++i) {
+        text += "<Items><TBenchItem></Items>";
+    }
+    text += "</TBenchOwner>";
+    TMemoryStream document;
+    document.WriteBuffer(text);
+    TXMLSerializer serializer;
+    for (auto _ : state) {
+        TBenchOwner owner;
+        document.SetPosition(0);
+        serializer.LoadObjectFromStream(owner, document);
+    }
+    state.SetBytesProcessed(state.iterations() * document.Size());
+    state.SetComplexityN(state.range(0));
+}
+
 } // namespace
 
 BENCHMARK(BM_WriteCollection)
@@ -102,6 +166,27 @@ BENCHMARK(BM_ReadCollection)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+BENCHMARK(BM_ReadEmptyCollections)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+BENCHMARK(BM_ReadItemsWithStrayText)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+BENCHMARK(BM_ReadUnclosedItems)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(20000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
 

@@ -38,6 +38,16 @@ bool MoveFileReplacing(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+std::string ReplacedFile(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(path, ec)) {
+        return path;
+    }
+    // The link stays and its target gets the new content, as a write in place would give it.
+    const auto target = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : target.string();
+}
+
 std::string ExpandFileName(const std::string& path) {
     if (path.empty()) {
         return path;

@@ -22,6 +22,21 @@ TEST_F(SettingsStore, unreadableFileReportsTheFileLayersText) {
                                                  "\". Permission denied" + LoadSuffix});
 }
 
+TEST_F(SettingsStore, saveWritesThroughASymbolicLink) {
+    // Configuration files are often links into a folder the user keeps elsewhere.
+    const fs::path real = FConfig / "dotfiles" / "vellicor.xml";
+    fs::create_directories(real.parent_path());
+    WriteFileBytes(real, "previous");
+    fs::create_symlink(fs::path("..") / "dotfiles" / "vellicor.xml", File());
+    Settings->SetSkinName("actThemeVista");
+    Settings->Save();
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_TRUE(fs::is_symlink(File()));
+    EXPECT_NE(testsupport::ReadFileBytes(real).find("<SkinName>actThemeVista</SkinName>"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(real.parent_path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 1);
+}
+
 TEST(SettingsUnit, appDataFolderFollowsXdgConfigHome) {
     testsupport::TTempDir home;
     testsupport::TScopedEnv homeEnv("HOME", home.Path().string());
