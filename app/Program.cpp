@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QSessionManager>
 
 #include <cstdio>
 #include <memory>
@@ -53,6 +54,19 @@ int RunProgram(int argc, char** argv, const std::function<void()>& whenShown) {
 
     auto* mainForm = new TMainForm();
     QObject::connect(mainForm, &TMainForm::Closed, application.get(), &QApplication::quit);
+    // Logging off ends the program without closing its window: edits get the close question first,
+    // and refusing it keeps the session running.
+    QObject::connect(application.get(), &QGuiApplication::commitDataRequest, mainForm,
+                     [mainForm](QSessionManager& manager) {
+                         if (!mainForm->IsModified() || !manager.allowsInteraction()) {
+                             return;
+                         }
+                         const bool mayEnd = mainForm->CloseQuery();
+                         manager.release();
+                         if (!mayEnd) {
+                             manager.cancel();
+                         }
+                     });
     mainForm->show();
     if (whenShown) {
         whenShown();

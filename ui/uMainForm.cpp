@@ -355,14 +355,18 @@ void TMainForm::FormShow() {
     AdjustClientSize(this);
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
+bool TMainForm::CloseQuery() {
     bool canClose = false; // a failure in the close question keeps the window open
     Application::Dispatch([this, &canClose] {
         bool answer = true;
         FormCloseQuery(answer);
         canClose = answer;
     });
-    if (canClose) {
+    return canClose;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (CloseQuery()) {
         event->accept();
         emit Closed();
     } else {

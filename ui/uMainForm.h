@@ -37,6 +37,8 @@ public:
     void LoadLists();
     void SaveChanges();
     bool IsModified() const { return FAllowedModified || FBlockedModified; }
+    /// Asks the close question when there are edits; true when the window may close.
+    bool CloseQuery();
     void ShowInformation(const QString& message);
     TModalResult ShowMessageDialog(const QString& message, TMsgDlgType kind, TMsgDlgButtons buttons, int helpContext);
     void ApplyTheme(const QString& themeName);
