@@ -95,6 +95,17 @@ std::optional<std::vector<int>> ParseInts(const QString& text, int count) {
     return values;
 }
 
+// Names and font families end up in the windows' style sheet: a character that ends a string,
+// a declaration or a block there would make the whole sheet unreadable.
+bool SheetSafe(const QString& text) {
+    for (const QChar c : text) {
+        if (c < QLatin1Char(' ') || QStringLiteral("\"'\\;{}[]()").contains(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<QColor> ParseSkinColor(const QString& text) {
@@ -119,7 +130,7 @@ std::optional<QFont> ParseSkinFont(const QString& text) {
     // "Tahoma|Liberation Sans": the first family the system has is taken.
     QStringList families;
     for (const QString& family : fields.front().split(QLatin1Char('|'))) {
-        if (family.trimmed().isEmpty()) {
+        if (family.trimmed().isEmpty() || !SheetSafe(family)) {
             return std::nullopt;
         }
         families << family.trimmed();
@@ -340,6 +351,10 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
             Fail(QStringLiteral("The theme package lists the skin object \"%1\" twice or without a name")
                      .arg(objectName));
         }
+        if (!SheetSafe(objectName) || objectName.contains(QLatin1Char('/'))) {
+            Fail(QStringLiteral("The theme package lists the skin object \"%1\" under a name no control can give")
+                     .arg(objectName));
+        }
         const TSkinIni::TSection* section = ini.FindSection(storedName);
         if (section == nullptr) {
             Fail(QStringLiteral("The theme does not describe its skin object \"%1\"").arg(objectName));
@@ -357,6 +372,10 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
             const QString value = FromUtf8(entry.Value);
             if (key.endsWith(QLatin1String("color")) && !ParseSkinColor(value)) {
                 Fail(QStringLiteral("The skin object \"%1\" has a %2 that is not a colour: %3")
+                         .arg(objectName, FromUtf8(entry.Key), value));
+            }
+            if (key == QLatin1String("padding") && !ParseInts(value, 4)) {
+                Fail(QStringLiteral("The skin object \"%1\" has a %2 that is not four numbers: %3")
                          .arg(objectName, FromUtf8(entry.Key), value));
             }
             if (key.endsWith(QLatin1String("font")) && !ParseSkinFont(value)) {
