@@ -4,6 +4,8 @@
 #include "skin/SkinIni.h"
 #include "skin/SkinPackage.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QStringList>
 
 namespace {
@@ -62,6 +64,12 @@ const TTypeSpec& SpecOf(TSkinObjectType type) {
     return TypeSpecs().front();
 }
 
+// Pictures stay small in memory but a picture's size is not: a damaged or forged package could ask
+// for gigabytes by naming a large picture many times or cutting it into many objects. The themes
+// need about 0.1 M pixels; these bounds leave them far more room than that.
+constexpr qint64 MaxPicturePixels = 4 * 1024 * 1024;
+constexpr qint64 MaxPartPixels = 4 * 1024 * 1024;
+
 [[noreturn]] void Fail(const QString& message) {
     throw ESkinError(message.toStdString());
 }
@@ -85,6 +93,17 @@ std::optional<std::vector<int>> ParseInts(const QString& text, int count) {
         values.push_back(value);
     }
     return values;
+}
+
+// Names and font families end up in the windows' style sheet: a character that ends a string,
+// a declaration or a block there would make the whole sheet unreadable.
+bool SheetSafe(const QString& text) {
+    for (const QChar c : text) {
+        if (c < QLatin1Char(' ') || QStringLiteral("\"'\\;{}[]()").contains(c)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -111,7 +130,7 @@ std::optional<QFont> ParseSkinFont(const QString& text) {
     // "Tahoma|Liberation Sans": the first family the system has is taken.
     QStringList families;
     for (const QString& family : fields.front().split(QLatin1Char('|'))) {
-        if (family.trimmed().isEmpty()) {
+        if (family.trimmed().isEmpty() || !SheetSafe(family)) {
             return std::nullopt;
         }
         families << family.trimmed();
@@ -295,6 +314,7 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
 
     // Pictures: [Pictures] maps each name the objects use to a picture of the package.
     std::map<QString, QImage> pictures;
+    qint64 picturePixels = 0;
     if (const TSkinIni::TSection* section = ini.FindSection("Pictures")) {
         for (const TSkinIni::TEntry& entry : section->Entries) {
             const TSkinPicture* stored = nullptr;
@@ -306,9 +326,17 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
             if (stored == nullptr) {
                 Fail(QStringLiteral("The theme package lacks the picture %1").arg(FromUtf8(entry.Value)));
             }
+            QByteArray data = QByteArray::fromRawData(stored->Data.data(), static_cast<qsizetype>(stored->Data.size()));
+            QBuffer buffer(&data);
+            QImageReader reader(&buffer, "PNG");
+            // The size is read from the header: a picture too large is refused before it is decoded.
+            const QSize size = reader.size();
+            picturePixels += size.isValid() ? qint64(size.width()) * size.height() : 0;
+            if (picturePixels > MaxPicturePixels) {
+                Fail(QStringLiteral("The theme's pictures are too large"));
+            }
             QImage image;
-            if (!image.loadFromData(reinterpret_cast<const uchar*>(stored->Data.data()),
-                                    static_cast<int>(stored->Data.size()), "PNG")) {
+            if (!size.isValid() || !reader.read(&image)) {
                 Fail(QStringLiteral("The theme's picture %1 is damaged").arg(FromUtf8(entry.Value)));
             }
             pictures[FromUtf8(entry.Key).toLower()] = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -316,10 +344,15 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
     }
 
     // Skin objects: the package's list names them, the description describes each.
+    qint64 partPixels = 0;
     for (const std::string& storedName : package.ObjectNames) {
         const QString objectName = FromUtf8(storedName);
         if (objectName.isEmpty() || theme->FObjects.count(objectName.toLower()) != 0) {
             Fail(QStringLiteral("The theme package lists the skin object \"%1\" twice or without a name")
+                     .arg(objectName));
+        }
+        if (!SheetSafe(objectName) || objectName.contains(QLatin1Char('/'))) {
+            Fail(QStringLiteral("The theme package lists the skin object \"%1\" under a name no control can give")
                      .arg(objectName));
         }
         const TSkinIni::TSection* section = ini.FindSection(storedName);
@@ -339,6 +372,10 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
             const QString value = FromUtf8(entry.Value);
             if (key.endsWith(QLatin1String("color")) && !ParseSkinColor(value)) {
                 Fail(QStringLiteral("The skin object \"%1\" has a %2 that is not a colour: %3")
+                         .arg(objectName, FromUtf8(entry.Key), value));
+            }
+            if (key == QLatin1String("padding") && !ParseInts(value, 4)) {
+                Fail(QStringLiteral("The skin object \"%1\" has a %2 that is not four numbers: %3")
                          .arg(objectName, FromUtf8(entry.Key), value));
             }
             if (key.endsWith(QLatin1String("font")) && !ParseSkinFont(value)) {
@@ -371,6 +408,11 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
                 part.Margins.top() + part.Margins.bottom() > part.Rect.height()) {
                 Fail(
                     QStringLiteral("The skin object \"%1\" has its %2 outside its picture").arg(objectName, partLabel));
+            }
+            // Every state of every part is cut into a picture of its own when the theme is loaded.
+            partPixels += qint64(all.width()) * all.height();
+            if (partPixels > MaxPartPixels) {
+                Fail(QStringLiteral("The theme's pictures are too large"));
             }
             object->FParts[partName.toLower()] = std::move(part);
         }

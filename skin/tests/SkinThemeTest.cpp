@@ -5,6 +5,7 @@
 #include "skin/SkinErrors.h"
 #include "skin/SkinTheme.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -266,8 +267,37 @@ TEST(DamagedTheme, failsClearlyAndLeavesTheLiveThemeAsItWas) {
     noPicture.Pictures.pop_back();
     TSkinPackage badPicture = Unpacked(base);
     badPicture.Pictures.front().Data = "not a PNG";
+    const auto withObject = [&](const std::string& name) {
+        TSkinPackage package = Unpacked(base);
+        package.ObjectNames.push_back(name);
+        package.Ini += "\n[" + name + "]\nType=panel\nPicture=panel\nRect=0,0,32,32\n";
+        return Repacked(package);
+    };
     auto truncated = Stored(base);
     truncated->SetCompressedData(truncated->CompressedData().left(truncated->CompressedData().size() - 10));
+    // A picture far larger than any theme's, small once compressed: named many times, or cut into
+    // many objects, it would make every load ask for gigabytes.
+    const auto withLargePicture = [&](int names, int objects) {
+        TSkinPackage package = Unpacked(base);
+        QImage large(1100, 1100, QImage::Format_RGB32);
+        large.fill(Qt::gray);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        large.save(&buffer, "PNG");
+        package.Pictures.push_back({"large.png", png.toStdString()});
+        std::string pictures;
+        for (int i = 0; i < names; ++i) {
+            pictures += "large" + std::to_string(i) + "=large.png\n";
+        }
+        package.Ini.replace(package.Ini.find("[Pictures]\n"), 11, "[Pictures]\n" + pictures);
+        for (int i = 0; i < objects; ++i) {
+            const std::string name = "largepanel" + std::to_string(i);
+            package.ObjectNames.push_back(name);
+            package.Ini += "\n[" + name + "]\nType=panel\nPicture=large0\nRect=0,0,1100,1100\n";
+        }
+        return Repacked(package);
+    };
 
     struct {
         const char* Name;
@@ -286,6 +316,16 @@ TEST(DamagedTheme, failsClearlyAndLeavesTheLiveThemeAsItWas) {
         {"part outside its picture", withIni("Rect=0,0,75,23", "Rect=0,0,75,230"), "outside its picture"},
         {"malformed colour", withIni("TextColor=#15428b", "TextColor=blue"), "is not a colour"},
         {"malformed description", withIni("[button]", "[button"), "line"},
+        // Values that would break out of the style sheet, which the windows would then lose whole.
+        {"object name with a quote", withObject("panel\"] QWidget { color: red } QWidget[x=\"2"),
+         "The theme package lists the skin object \"panel\"] QWidget"},
+        {"font family with a quote", withIni("Default=Segoe UI|", "Default=Segoe UI\"; } QWidget { color: red|"),
+         "The theme's default font is not a font"},
+        {"padding that is no padding",
+         withIni("Type=button\n", "Type=button\nPadding=1,2,3,4; } QWidget { color: red\n"),
+         "The skin object \"button\" has a Padding that is not four numbers"},
+        {"one large picture under many names", withLargePicture(4, 0), "The theme's pictures are too large"},
+        {"one large picture cut into many objects", withLargePicture(1, 4), "The theme's pictures are too large"},
     };
 
     TSkinData skin;
@@ -315,6 +355,10 @@ TEST(DamagedTheme, failsClearlyAndLeavesTheLiveThemeAsItWas) {
             << "the live theme's pictures are still there";
     }
     EXPECT_EQ(changes, 0);
+
+    // Far beyond what a theme needs is still loaded; the bound only stops what no theme comes near.
+    const auto large = withLargePicture(3, 3);
+    EXPECT_NO_THROW(skin.SetCompressedStoredSkin(large.get()));
 }
 
 } // namespace
