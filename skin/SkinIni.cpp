@@ -2,6 +2,9 @@
 
 #include "skin/SkinErrors.h"
 
+#include <string>
+#include <unordered_set>
+
 namespace {
 
 std::string_view Trim(std::string_view text) {
@@ -17,6 +20,14 @@ std::string_view Trim(std::string_view text) {
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string LowerCopy(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        c = Lower(c);
+    }
+    return lower;
 }
 
 [[noreturn]] void Fail(int line, std::string_view what) {
@@ -42,6 +53,9 @@ TSkinIni TSkinIni::Parse(std::string_view text) {
         text.remove_prefix(3);
     }
     TSkinIni ini;
+    // Names seen so far, in lower case: a damaged description may hold any number of them.
+    std::unordered_set<std::string> sectionNames;
+    std::unordered_set<std::string> keysOfSection;
     int lineNumber = 0;
     while (!text.empty() || lineNumber == 0) {
         ++lineNumber;
@@ -59,9 +73,10 @@ TSkinIni TSkinIni::Parse(std::string_view text) {
             if (name.empty()) {
                 Fail(lineNumber, "a section has no name");
             }
-            if (ini.FindSection(name) != nullptr) {
+            if (!sectionNames.insert(LowerCopy(name)).second) {
                 Fail(lineNumber, Format("the section [%s] appears twice", {name}));
             }
+            keysOfSection.clear();
             ini.FSections.push_back(TSection{std::string(name), {}, lineNumber});
             continue;
         }
@@ -77,7 +92,7 @@ TSkinIni TSkinIni::Parse(std::string_view text) {
             Fail(lineNumber, "a value stands before the first section");
         }
         TSection& section = ini.FSections.back();
-        if (Find(section, key) != nullptr) {
+        if (!keysOfSection.insert(LowerCopy(key)).second) {
             Fail(lineNumber, Format("the key %s appears twice in [%s]", {key, section.Name}));
         }
         section.Entries.push_back(TEntry{std::string(key), std::string(Trim(line.substr(equals + 1)))});

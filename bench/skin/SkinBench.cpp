@@ -3,6 +3,7 @@
 // The inflate's share is Inflate / Load of the same theme.
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
+#include "skin/SkinIni.h"
 #include "skin/SkinPackage.h"
 #include "themes/ThemePackages.h"
 
@@ -112,6 +113,21 @@ void LoadAndRestyle(benchmark::State& state, const themes::TThemePackage* packag
     }
 }
 
+/// A description of `range(0)` sections of `range(1)` keys each: a damaged package may hold any number.
+void ParseDescription(benchmark::State& state) {
+    std::string text;
+    for (int section = 0; section < state.range(0); ++section) {
+        text += "[object" + std::to_string(section) + "]\n";
+        for (int key = 0; key < state.range(1); ++key) {
+            text += "key" + std::to_string(key) + "=value\n";
+        }
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TSkinIni::Parse(text));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -126,6 +142,11 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("LoadAndRestyle/" + name).c_str(), LoadAndRestyle, &package)
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark("ParseDescription", ParseDescription)
+        ->Args({1000, 10})
+        ->Args({10000, 10})
+        ->Args({10, 10000})
+        ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
