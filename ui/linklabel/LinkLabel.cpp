@@ -166,8 +166,12 @@ bool TCustomLinkLabel::RenderPicture() {
 
     const int textHeight = FRenderer->GetTextHeight();
     if (FAutoHeight && textHeight + 2 * FMarginHeight != height()) {
+        const int before = height();
         resize(width(), textHeight + 2 * FMarginHeight);
-        return false; // the resize paints again
+        if (height() != before) {
+            return false; // the resize paints again
+        }
+        // Constraints hold the height where it is: no paint follows, so draw in the height there is.
     }
     // The text within the client rectangle less the margins.
     const TRect client{FMarginWidth, FMarginHeight, width() - FMarginWidth, height() - FMarginHeight};

@@ -121,6 +121,14 @@ TEST(LinkLabelTest, GrowsToThreeLinesOfTextPlusItsMargins) {
     label.SetCaption("mmmm");
     Paint(label);
     EXPECT_EQ(label.height(), 3 * metrics.height() + 2 * 4);
+
+    // A height held by constraints cannot follow the text: the text is drawn in the height there is.
+    TLinkLabel held;
+    held.setMaximumHeight(metrics.height());
+    held.resize(metrics.horizontalAdvance("mmmm") + 2, metrics.height());
+    held.SetCaption("<link>mmmm mmmm mmmm</link>");
+    EXPECT_GT(CountPixels(Paint(held), kBlue), 0);
+    EXPECT_EQ(held.height(), metrics.height());
 }
 
 TEST(LinkLabelTest, MeasuresAgainWhenTheFontChanges) {
