@@ -31,7 +31,6 @@ TCustomLinkLabel::TCustomLinkLabel(QWidget* parent)
     // Until a caption is set the root has no style and the window text colour.
     FTree->Root().Styles = 0;
     FTree->Root().Color = clWindowText;
-    FSavedCursor = cursor();
 }
 
 TCustomLinkLabel::~TCustomLinkLabel() = default;
@@ -272,12 +271,25 @@ void TCustomLinkLabel::mouseMoveEvent(QMouseEvent* event) {
     const TPoint point = PointOf(event);
     const bool activeClicked = FActiveLink != nullptr && FActiveLink->State == lsClicked;
     if (FTree->IsOverLink(point)) {
+        if (!FShowsLinkCursor) {
+            // Whatever cursor the control has been given since it was made comes back off the links.
+            FSavedCursor = cursor();
+            FHadOwnCursor = testAttribute(Qt::WA_SetCursor);
+            FShowsLinkCursor = true;
+        }
         setCursor(FLinkCursor);
         if (FHotLinks && !activeClicked) {
             SetLinkState(FTree->GetLinkNodeAt(point), lsHot);
         }
     } else {
-        setCursor(FSavedCursor);
+        if (FShowsLinkCursor) {
+            if (FHadOwnCursor) {
+                setCursor(FSavedCursor);
+            } else {
+                unsetCursor(); // it follows its parent's cursor again
+            }
+            FShowsLinkCursor = false;
+        }
         if (FHotLinks && !activeClicked) {
             SetActiveLinkNormal();
         }

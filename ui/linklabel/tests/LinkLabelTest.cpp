@@ -214,6 +214,9 @@ TEST(LinkLabelTest, LightsLinksUnderTheMouseOnlyWithHotLinks) {
         label.resize(300, 17);
         label.SetHotLinks(hotLinks);
         label.SetCaption("<link>example</link> plain text");
+        if (hotLinks) {
+            label.setCursor(Qt::IBeamCursor); // a cursor of its own, given after the label was made
+        }
         Paint(label);
         const Qt::CursorShape normalCursor = label.cursor().shape();
 
