@@ -162,6 +162,14 @@ TEST(SitemapTest, ReadsNestedEntriesTolerantly) {
     EXPECT_EQ(items[0].Children[0].Local, "b.htm");
     EXPECT_EQ(items[1].Name, "34");
 
+    // A value made of nothing but ampersands is read in one pass, however long it is.
+    const std::string ampersands(std::size_t(4) << 20, '&');
+    const auto odd = ParseSitemap(R"(<UL><LI><OBJECT type="text/sitemap"><param name="Name" value=")" + ampersands +
+                                  R"("><param name="Local" value="e.htm"></OBJECT></UL>)");
+    ASSERT_EQ(odd.size(), 1u);
+    EXPECT_EQ(odd[0].Name, ampersands);
+    EXPECT_EQ(odd[0].Local, "e.htm");
+
     // Unclosed and surplus lists, cut-off tags and deep nesting neither crash nor lose entries.
     std::string deep = "<UL>";
     for (int i = 0; i < 1000; ++i) {
