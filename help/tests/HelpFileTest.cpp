@@ -129,10 +129,29 @@ TEST(HelpFileTest, RefusesFilesThatAreNoHelpFiles) {
     testsupport::TTempDir folder;
     const std::string whole = testsupport::ReadFileBytes(kHelpFile);
     ASSERT_FALSE(whole.empty());
+    // The help file with one byte of an uncompressed inner file changed.
+    const auto damaged = [&](const char* path, std::size_t at, char value) {
+        chmFile* file = chm_open(kHelpFile.c_str());
+        EXPECT_NE(file, nullptr);
+        chmUnitInfo info{};
+        EXPECT_EQ(chm_resolve_object(file, path, &info), CHM_RESOLVE_SUCCESS) << path;
+        chm_close(file);
+        std::string bytes = whole;
+        bytes.at(Dword(whole, 0x58) + info.start + at) = value; // 0x58: where the uncompressed section starts
+        return bytes;
+    };
+    // The parameters of the compressed pages, which chmlib trusts: a block length that does not fit 32 bits
+    // sent its reads past its buffers; a control data version other than 2 left a window LZX cannot have.
+    const char* resetTable =
+        "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
+    const std::string hugeBlocks = damaged(resetTable, 0x25, '\xA3');
+    const std::string tinyWindow = damaged("::DataSpace/Storage/MSCompressed/ControlData", 9, '\xBD');
     const std::vector<std::pair<const char*, std::string>> files = {
         {"empty", ""},
         {"text", "This is no help file at all."},
         {"header only", whole.substr(0, 0x60)},
+        {"block length out of range", hugeBlocks},
+        {"window LZX cannot have", tinyWindow},
     };
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
