@@ -129,10 +129,29 @@ TEST(HelpFileTest, RefusesFilesThatAreNoHelpFiles) {
     testsupport::TTempDir folder;
     const std::string whole = testsupport::ReadFileBytes(kHelpFile);
     ASSERT_FALSE(whole.empty());
+    // The help file with one byte of an uncompressed inner file changed.
+    const auto damaged = [&](const char* path, std::size_t at, char value) {
+        chmFile* file = chm_open(kHelpFile.c_str());
+        EXPECT_NE(file, nullptr);
+        chmUnitInfo info{};
+        EXPECT_EQ(chm_resolve_object(file, path, &info), CHM_RESOLVE_SUCCESS) << path;
+        chm_close(file);
+        std::string bytes = whole;
+        bytes.at(Dword(whole, 0x58) + info.start + at) = value; // 0x58: where the uncompressed section starts
+        return bytes;
+    };
+    // The parameters of the compressed pages, which chmlib trusts: a block length that does not fit 32 bits
+    // sent its reads past its buffers; a control data version other than 2 left a window LZX cannot have.
+    const char* resetTable =
+        "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
+    const std::string hugeBlocks = damaged(resetTable, 0x25, '\xA3');
+    const std::string tinyWindow = damaged("::DataSpace/Storage/MSCompressed/ControlData", 9, '\xBD');
     const std::vector<std::pair<const char*, std::string>> files = {
         {"empty", ""},
         {"text", "This is no help file at all."},
         {"header only", whole.substr(0, 0x60)},
+        {"block length out of range", hugeBlocks},
+        {"window LZX cannot have", tinyWindow},
     };
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
@@ -161,6 +180,14 @@ TEST(SitemapTest, ReadsNestedEntriesTolerantly) {
     EXPECT_EQ(items[0].Children[0].Name, "Two");
     EXPECT_EQ(items[0].Children[0].Local, "b.htm");
     EXPECT_EQ(items[1].Name, "34");
+
+    // A value made of nothing but ampersands is read in one pass, however long it is.
+    const std::string ampersands(std::size_t(4) << 20, '&');
+    const auto odd = ParseSitemap(R"(<UL><LI><OBJECT type="text/sitemap"><param name="Name" value=")" + ampersands +
+                                  R"("><param name="Local" value="e.htm"></OBJECT></UL>)");
+    ASSERT_EQ(odd.size(), 1u);
+    EXPECT_EQ(odd[0].Name, ampersands);
+    EXPECT_EQ(odd[0].Local, "e.htm");
 
     // Unclosed and surplus lists, cut-off tags and deep nesting neither crash nor lose entries.
     std::string deep = "<UL>";

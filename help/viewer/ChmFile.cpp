@@ -3,6 +3,7 @@
 #include <chm_lib.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -24,6 +25,61 @@ std::string ReadZString(const std::string& bytes, std::size_t at, std::size_t le
     return text.substr(0, text.find('\0'));
 }
 
+constexpr const char* kControlData = "::DataSpace/Storage/MSCompressed/ControlData";
+constexpr const char* kResetTable =
+    "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
+
+// The first `size` bytes of a file kept uncompressed; none when it is missing or shorter.
+std::optional<std::vector<unsigned char>> ReadUncompressed(chmFile* handle, const char* path, std::size_t size) {
+    chmUnitInfo info{};
+    if (chm_resolve_object(handle, path, &info) != CHM_RESOLVE_SUCCESS) {
+        return std::nullopt;
+    }
+    std::vector<unsigned char> bytes(size);
+    if (info.space != CHM_UNCOMPRESSED || info.length < size ||
+        chm_retrieve_object(handle, &info, bytes.data(), 0, LONGINT64(size)) != LONGINT64(size)) {
+        return std::vector<unsigned char>{}; // there, but not as it should be
+    }
+    return bytes;
+}
+
+std::uint64_t LittleEndian(const std::vector<unsigned char>& bytes, std::size_t at, int size) {
+    std::uint64_t value = 0;
+    for (int i = size - 1; i >= 0; --i) {
+        value = (value << 8) | bytes[at + std::size_t(i)];
+    }
+    return value;
+}
+
+// chmlib trusts the compressed section's parameters further than it checks them: a block length that does
+// not fit 32 bits sends its reads past its buffers, and a window LZX cannot have leaves it without a
+// decompressor that it then uses. A file whose parameters are not those of LZX is damaged.
+bool HasSoundCompression(chmFile* handle) {
+    const auto control = ReadUncompressed(handle, kControlData, 0x18);
+    const auto reset = ReadUncompressed(handle, kResetTable, 0x28);
+    if (!control && !reset) {
+        return true; // nothing compressed
+    }
+    if (!control || !reset || control->empty() || reset->empty()) {
+        return false;
+    }
+    // As chmlib reads them: version 2 counts the window and the reset interval in units of 0x8000 bytes.
+    std::uint32_t resetInterval = std::uint32_t(LittleEndian(*control, 0xC, 4));
+    std::uint32_t windowSize = std::uint32_t(LittleEndian(*control, 0x10, 4));
+    const std::uint32_t windowsPerReset = std::uint32_t(LittleEndian(*control, 0x14, 4));
+    if (LittleEndian(*control, 8, 4) == 2) {
+        resetInterval *= 0x8000;
+        windowSize *= 0x8000;
+    }
+    const bool lzxWindow = windowSize >= 0x8000 && windowSize <= 0x200000 && (windowSize & (windowSize - 1)) == 0;
+    if (!lzxWindow || resetInterval == 0 || resetInterval % (windowSize / 2) != 0 ||
+        resetInterval / (windowSize / 2) * windowsPerReset == 0) {
+        return false;
+    }
+    const std::uint64_t blockLength = LittleEndian(*reset, 0x20, 8);
+    return blockLength > 0 && blockLength <= 0x200000;
+}
+
 int CollectPath(chmFile*, chmUnitInfo* info, void* context) {
     static_cast<std::vector<std::string>*>(context)->push_back(info->path);
     return CHM_ENUMERATOR_CONTINUE;
@@ -34,6 +90,10 @@ int CollectPath(chmFile*, chmUnitInfo* info, void* context) {
 std::unique_ptr<TChmFile> TChmFile::Open(const std::string& path) {
     chmFile* handle = chm_open(path.c_str());
     if (handle == nullptr) {
+        return nullptr;
+    }
+    if (!HasSoundCompression(handle)) {
+        chm_close(handle);
         return nullptr;
     }
     std::unique_ptr<TChmFile> file(new TChmFile(handle));

@@ -12,7 +12,8 @@ struct chmFile;
 /// a path given without the leading "/" means the same.
 class TChmFile {
 public:
-    /// Opens a file; null when it cannot be opened or is no compiled help file.
+    /// Opens a file; null when it cannot be opened, is no compiled help file or has compression parameters
+    /// that would lead chmlib astray.
     static std::unique_ptr<TChmFile> Open(const std::string& path);
     ~TChmFile();
     TChmFile(const TChmFile&) = delete;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <map>
+#include <string_view>
 
 namespace {
 
@@ -22,8 +23,11 @@ std::string DecodeEntities(const std::string& text) {
     std::string result;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '&') {
-            const std::size_t semicolon = text.find(';', i);
-            if (semicolon != std::string::npos && semicolon - i <= 10) {
+            // Entities are short: look for their end only a few characters on, or a run of "&" costs a
+            // search to the end of the text for every one of them.
+            const std::size_t end = std::string_view(text).substr(i, 11).find(';');
+            const std::size_t semicolon = end == std::string_view::npos ? std::string::npos : i + end;
+            if (semicolon != std::string::npos) {
                 const std::string entity = text.substr(i + 1, semicolon - i - 1);
                 if (auto it = named.find(Lower(entity)); it != named.end()) {
                     result += it->second;

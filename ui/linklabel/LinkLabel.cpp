@@ -31,7 +31,6 @@ TCustomLinkLabel::TCustomLinkLabel(QWidget* parent)
     // Until a caption is set the root has no style and the window text colour.
     FTree->Root().Styles = 0;
     FTree->Root().Color = clWindowText;
-    FSavedCursor = cursor();
 }
 
 TCustomLinkLabel::~TCustomLinkLabel() = default;
@@ -166,8 +165,12 @@ bool TCustomLinkLabel::RenderPicture() {
 
     const int textHeight = FRenderer->GetTextHeight();
     if (FAutoHeight && textHeight + 2 * FMarginHeight != height()) {
+        const int before = height();
         resize(width(), textHeight + 2 * FMarginHeight);
-        return false; // the resize paints again
+        if (height() != before) {
+            return false; // the resize paints again
+        }
+        // Constraints hold the height where it is: no paint follows, so draw in the height there is.
     }
     // The text within the client rectangle less the margins.
     const TRect client{FMarginWidth, FMarginHeight, width() - FMarginWidth, height() - FMarginHeight};
@@ -268,12 +271,25 @@ void TCustomLinkLabel::mouseMoveEvent(QMouseEvent* event) {
     const TPoint point = PointOf(event);
     const bool activeClicked = FActiveLink != nullptr && FActiveLink->State == lsClicked;
     if (FTree->IsOverLink(point)) {
+        if (!FShowsLinkCursor) {
+            // Whatever cursor the control has been given since it was made comes back off the links.
+            FSavedCursor = cursor();
+            FHadOwnCursor = testAttribute(Qt::WA_SetCursor);
+            FShowsLinkCursor = true;
+        }
         setCursor(FLinkCursor);
         if (FHotLinks && !activeClicked) {
             SetLinkState(FTree->GetLinkNodeAt(point), lsHot);
         }
     } else {
-        setCursor(FSavedCursor);
+        if (FShowsLinkCursor) {
+            if (FHadOwnCursor) {
+                setCursor(FSavedCursor);
+            } else {
+                unsetCursor(); // it follows its parent's cursor again
+            }
+            FShowsLinkCursor = false;
+        }
         if (FHotLinks && !activeClicked) {
             SetActiveLinkNormal();
         }

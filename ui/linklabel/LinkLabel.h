@@ -115,7 +115,9 @@ private:
     std::unique_ptr<IRenderer> FRenderer;
     std::unique_ptr<TNodeTree> FTree;
     TLinkNode* FActiveLink = nullptr;
-    QCursor FSavedCursor;
+    QCursor FSavedCursor; ///< the control's own cursor, while the link cursor stands in for it
+    bool FHadOwnCursor = false;
+    bool FShowsLinkCursor = false;
     QCursor FLinkCursor{Qt::PointingHandCursor};
     bool FTransparent = false;
     TTextLayout FLayout = tlTop;

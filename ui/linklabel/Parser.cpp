@@ -33,13 +33,17 @@ std::string UpperCaseAnsi(std::string text) {
     return text;
 }
 
-std::string ReplaceAll(std::string text, std::string_view what, std::string_view with) {
-    std::size_t at = 0;
-    while ((at = text.find(what, at)) != std::string::npos) {
-        text.replace(at, what.size(), with);
-        at += with.size();
+// Builds the result as it goes: replacing in place would move the rest of the text for every match.
+std::string ReplaceAll(const std::string& text, std::string_view what, std::string_view with) {
+    std::string result;
+    result.reserve(text.size());
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find(what, from)) != std::string::npos; from = at + what.size()) {
+        result.append(text, from, at - from);
+        result.append(with);
     }
-    return text;
+    result.append(text, from);
+    return result;
 }
 
 // The text after the first "=" of a tag; empty when there is none.

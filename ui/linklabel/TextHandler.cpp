@@ -4,6 +4,7 @@
 #include "ui/linklabel/LinkLabelErrors.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace linklabel {
 
@@ -75,6 +76,7 @@ void TTextHandler::EmptyBuffer() {
         }
     }
     FBuffer.clear();
+    FContinuations.clear();
 }
 
 TWordInfo TTextHandler::Measure(std::size_t piece, const std::string& word, bool lastWord) {
@@ -88,14 +90,30 @@ TWordInfo TTextHandler::Measure(std::size_t piece, const std::string& word, bool
     }
     // The word goes on in the pieces that follow without a space at the joint: their first words count
     // towards this word's width, so the whole word moves to the next line when it does not fit.
+    info.Width += ContinuationWidth(piece + 1);
+    return info;
+}
+
+int TTextHandler::ContinuationWidth(std::size_t first) {
+    if (FContinuations.size() != FBuffer.size()) {
+        FContinuations.assign(FBuffer.size(), std::nullopt);
+    }
+    // Each piece's share is worked out once per buffer: a word of many pieces would otherwise walk the rest
+    // of the word again for every one of them.
+    std::vector<std::pair<std::size_t, int>> shares; // piece, width of its first word as the word counts it
+    int rest = 0;
     bool fontChanged = false;
-    for (std::size_t j = piece + 1; j < FBuffer.size(); ++j) {
+    for (std::size_t j = first; j < FBuffer.size(); ++j) {
+        if (FContinuations[j]) {
+            rest = *FContinuations[j];
+            break;
+        }
         auto* next = dynamic_cast<TStringTextElement*>(FBuffer[j].get());
         if (next == nullptr) {
             break;
         }
         TWordEnumerator words(next->Node.Text());
-        const std::string first = words.GetNext();
+        const std::string firstWord = words.GetNext();
         int firstWidth = 0;
         int spaceWidth = 0;
         if (next->Node.HasWordInfo(0)) {
@@ -104,23 +122,27 @@ TWordInfo TTextHandler::Measure(std::size_t piece, const std::string& word, bool
         } else {
             FCanvas.SetFont(next->Styles, next->Color);
             fontChanged = true;
-            firstWidth = FCanvas.TextWidth(first);
-            spaceWidth = first.back() == ' ' ? FCanvas.TextWidth(" ") : 0;
+            firstWidth = FCanvas.TextWidth(firstWord);
+            spaceWidth = firstWord.back() == ' ' ? FCanvas.TextWidth(" ") : 0;
         }
-        info.Width += firstWidth;
-        if (first.back() == ' ') {
-            info.Width -= spaceWidth; // the space after a word never needs to fit on the line
+        if (firstWord.back() == ' ') {
+            shares.emplace_back(j, firstWidth - spaceWidth); // the space after a word never needs to fit
             break;
         }
+        shares.emplace_back(j, firstWidth);
         if (words.HasNext()) {
             break;
         }
     }
-    if (fontChanged) {
-        auto& own = static_cast<TStringTextElement&>(*FBuffer[piece]);
+    if (fontChanged && first > 0) {
+        auto& own = static_cast<TStringTextElement&>(*FBuffer[first - 1]);
         FCanvas.SetFont(own.Styles, own.Color);
     }
-    return info;
+    for (auto it = shares.rbegin(); it != shares.rend(); ++it) {
+        rest += it->second;
+        FContinuations[it->first] = rest;
+    }
+    return rest;
 }
 
 void TTextHandler::LayOutPiece(std::size_t index) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,8 @@ public:
 
 private:
     TWordInfo Measure(std::size_t piece, const std::string& word, bool lastWord);
+    /// What the pieces from `first` on add to the width of a word that runs on into them.
+    int ContinuationWidth(std::size_t first);
     void DrawSegment(TStringTextElement& piece, const std::string& text, int width);
     void LayOutPiece(std::size_t index);
 
@@ -91,6 +94,8 @@ private:
     std::vector<std::unique_ptr<TParentTextElement>> FBuffer;
     std::vector<TAreaNode*> FPendingAreas;
     bool FFirstContinues = false;
+    /// ContinuationWidth of each buffered piece, once worked out; emptied with the buffer.
+    std::vector<std::optional<int>> FContinuations;
 };
 
 } // namespace linklabel

@@ -77,6 +77,13 @@ TEST(LayoutTest, WrapsAWordOfDifferentlyStyledPiecesAsOneWord) {
     // A space at the joint makes two words again.
     auto apart = LayOut("xxxxxx <b>ab</b> cd", 100);
     EXPECT_EQ(apart->Canvas.Drawn[1], (TDrawn{70, 0, "ab", fsBold, clBlack}));
+    // Every piece of the word counts, the last one too: 70 + 12 + 10 + 10 no longer fits.
+    auto threePieces = LayOut("xxxxxx <b>a</b>b<i>c</i> d", 100);
+    EXPECT_EQ(threePieces->Canvas.Drawn, (std::vector<TDrawn>{{0, 0, "xxxxxx ", 0, clBlack},
+                                                              {0, 12, "a", fsBold, clBlack},
+                                                              {12, 12, "b", 0, clBlack},
+                                                              {22, 12, "c", fsItalic, clBlack},
+                                                              {32, 12, " d", 0, clBlack}}));
 }
 
 TEST(LayoutTest, BreaksLinesAndParagraphs) {
@@ -111,6 +118,17 @@ TEST(LayoutTest, MeasuresWordsOncePerStringNodeUntilTheMeasurementsAreDiscarded)
     laidOut->Renderer.RenderTree(afterFontChange, {0, 0, 60, 1000}, *laidOut->Tree);
     EXPECT_EQ(afterFontChange.Measured["two "], 1);
     EXPECT_EQ(afterFontChange.Drawn, first);
+
+    // A word of many pieces: each piece is measured a few times, not once more for every piece before it.
+    const int pieces = 2000;
+    std::string word;
+    for (int i = 0; i < pieces; ++i) {
+        word += "<b>a</b>";
+    }
+    auto longWord = LayOut(word, 60);
+    EXPECT_LE(longWord->Canvas.WidthCalls, 4 * pieces);
+    ASSERT_FALSE(longWord->Canvas.Drawn.empty());
+    EXPECT_EQ(longWord->Canvas.Drawn.back().Y, 0); // one word: it never wraps
 }
 
 // Drawing one link again (its state changed) puts every piece exactly where the whole layout put it.

@@ -121,6 +121,14 @@ TEST(LinkLabelTest, GrowsToThreeLinesOfTextPlusItsMargins) {
     label.SetCaption("mmmm");
     Paint(label);
     EXPECT_EQ(label.height(), 3 * metrics.height() + 2 * 4);
+
+    // A height held by constraints cannot follow the text: the text is drawn in the height there is.
+    TLinkLabel held;
+    held.setMaximumHeight(metrics.height());
+    held.resize(metrics.horizontalAdvance("mmmm") + 2, metrics.height());
+    held.SetCaption("<link>mmmm mmmm mmmm</link>");
+    EXPECT_GT(CountPixels(Paint(held), kBlue), 0);
+    EXPECT_EQ(held.height(), metrics.height());
 }
 
 TEST(LinkLabelTest, MeasuresAgainWhenTheFontChanges) {
@@ -206,6 +214,9 @@ TEST(LinkLabelTest, LightsLinksUnderTheMouseOnlyWithHotLinks) {
         label.resize(300, 17);
         label.SetHotLinks(hotLinks);
         label.SetCaption("<link>example</link> plain text");
+        if (hotLinks) {
+            label.setCursor(Qt::IBeamCursor); // a cursor of its own, given after the label was made
+        }
         Paint(label);
         const Qt::CursorShape normalCursor = label.cursor().shape();
 

@@ -153,6 +153,22 @@ TEST(ParserTest, FlattensNestingTooDeepToKeepWithoutLosingText) {
     EXPECT_EQ(Describe(*tree->Root().Child(1)), R"("after")");
 }
 
+// Entities and line ends are replaced in one pass, however many there are.
+TEST(ParserTest, ReadsAHugeTextOfEntitiesAndLineEnds) {
+    const std::size_t count = std::size_t(1) << 20;
+    std::string caption;
+    for (std::size_t i = 0; i < count; ++i) {
+        caption += "&lt;\r\n&gt;";
+    }
+    TDefaultParser parser;
+    auto tree = parser.Parse(caption);
+    ASSERT_EQ(tree->Root().ChildCount(), 1u);
+    const std::string& text = static_cast<const TStringNode&>(*tree->Root().Child(0)).Text();
+    ASSERT_EQ(text.size(), 2 * count);
+    EXPECT_EQ(text.find_first_not_of("<>"), std::string::npos);
+    EXPECT_EQ(text.substr(0, 4), "<><>");
+}
+
 TEST(ColorTest, ConvertsNamesAndIntegersAndGivesBlackForAnythingElse) {
     const std::vector<std::pair<const char*, TColor>> cases = {
         {"clRed", 0x0000FF},
