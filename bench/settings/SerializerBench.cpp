@@ -90,43 +90,24 @@ void BM_ReadCollection(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
-// A document that repeats the collection's element N times, each without items: reading each one must
-// not search the rest of the document for an item.
-void BM_ReadEmptyCollections(benchmark::State& state) {
-    std::string text = "<TBenchOwner>";
+/// Reads a document of `head`, N times `piece`, then `tail`; malformed pieces must not make each one
+/// search the rest of the document. `itemsPerPiece`: the items each piece yields (-1: not checked).
+void ReadRepeated(benchmark::State& state, const std::string& head, const std::string& piece, const std::string& tail,
+                  bool ignoreUnknownTags, int itemsPerPiece) {
+    std::string text = head;
     for (std::int64_t i = 0; i < state.range(0); ++i) {
-        text += "<Items></Items>";
+        text += piece;
     }
-    text += "</TBenchOwner>";
+    text += tail;
     TMemoryStream document;
     document.WriteBuffer(text);
     TXMLSerializer serializer;
+    serializer.IgnoreUnknownTags = ignoreUnknownTags;
     for (auto _ : state) {
         TBenchOwner owner;
         document.SetPosition(0);
         serializer.LoadObjectFromStream(owner, document);
-    }
-    state.SetBytesProcessed(state.iterations() * document.Size());
-    state.SetComplexityN(state.range(0));
-}
-
-// N items that each hold text after their properties, read with unknown tags ignored: passing over the
-// text must not search the rest of the document.
-void BM_ReadItemsWithStrayText(benchmark::State& state) {
-    std::string text = "<TBenchOwner><Items>";
-    for (std::int64_t i = 0; i < state.range(0); ++i) {
-        text += "<TBenchItem><Value>1</Value>x</TBenchItem>";
-    }
-    text += "</Items></TBenchOwner>";
-    TMemoryStream document;
-    document.WriteBuffer(text);
-    TXMLSerializer serializer;
-    serializer.IgnoreUnknownTags = true;
-    for (auto _ : state) {
-        TBenchOwner owner;
-        document.SetPosition(0);
-        serializer.LoadObjectFromStream(owner, document);
-        if (owner.Items->Count() != state.range(0)) {
+        if (itemsPerPiece >= 0 && owner.Items->Count() != itemsPerPiece * state.range(0)) {
             state.SkipWithError("items lost");
         }
     }
@@ -134,24 +115,20 @@ void BM_ReadItemsWithStrayText(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
-// N collection elements that each hold an item without its closing tag: each item is dropped, and finding
-// that out must not search the rest of the document.
+// The collection's element N times, each without items.
+void BM_ReadEmptyCollections(benchmark::State& state) {
+    ReadRepeated(state, "<TBenchOwner>", "<Items></Items>", "</TBenchOwner>", false, -1);
+}
+
+// N items that each hold text after their properties, read with unknown tags ignored.
+void BM_ReadItemsWithStrayText(benchmark::State& state) {
+    ReadRepeated(state, "<TBenchOwner><Items>", "<TBenchItem><Value>1</Value>x</TBenchItem>", "</Items></TBenchOwner>",
+                 true, 1);
+}
+
+// N collection elements that each hold an item without its closing tag: each item is dropped.
 void BM_ReadUnclosedItems(benchmark::State& state) {
-    std::string text = "<TBenchOwner>";
-    for (std::int64_t i = 0; i < state.range(0); ++i) {
-        text += "<Items><TBenchItem></Items>";
-    }
-    text += "</TBenchOwner>";
-    TMemoryStream document;
-    document.WriteBuffer(text);
-    TXMLSerializer serializer;
-    for (auto _ : state) {
-        TBenchOwner owner;
-        document.SetPosition(0);
-        serializer.LoadObjectFromStream(owner, document);
-    }
-    state.SetBytesProcessed(state.iterations() * document.Size());
-    state.SetComplexityN(state.range(0));
+    ReadRepeated(state, "<TBenchOwner>", "<Items><TBenchItem></Items>", "</TBenchOwner>", false, -1);
 }
 
 } // namespace
