@@ -25,9 +25,9 @@ std::string DecodeEntities(const std::string& text) {
         if (text[i] == '&') {
             // Entities are short: look for their end only a few characters on, or a run of "&" costs a
             // search to the end of the text for every one of them.
-            const std::size_t end = std::string_view(text).substr(i, 11).find(';');
-            const std::size_t semicolon = end == std::string_view::npos ? std::string::npos : i + end;
-            if (semicolon != std::string::npos) {
+            if (const std::size_t length = std::string_view(text).substr(i, 11).find(';');
+                length != std::string_view::npos) {
+                const std::size_t semicolon = i + length;
                 const std::string entity = text.substr(i + 1, semicolon - i - 1);
                 if (auto it = named.find(Lower(entity)); it != named.end()) {
                     result += it->second;
