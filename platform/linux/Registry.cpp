@@ -3,6 +3,7 @@
 // is written only while no wineserver runs for the prefix, under its lock, and by replacing the file at once.
 #include "platform/Registry.h"
 
+#include "platform/linux/HiveReplace.h"
 #include "platform/linux/WineHive.h"
 #include "platform/linux/WineServerLock.h"
 
@@ -43,21 +44,6 @@ std::string PrefixFolder() {
 
 std::string ErrorText(int error) {
     return std::strerror(error);
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 // The outcome of one step; a failed one carries the status and the words for the user.
@@ -151,78 +137,15 @@ std::string BusyDetail(const std::string& why) {
 }
 
 // Writes `bytes` over `path` so that the file is either all old or all new, keeping its mode and owner.
-TResult ReplaceFile(const std::string& path, const std::string& bytes) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
-        return TResult::Failed(reg::WriteFault, "Cannot examine " + path + ": " + ErrorText(errno) + ".");
-    }
-    const std::string folder = path.substr(0, path.rfind('/') + 1);
-    std::string temp = path + ".vellicor-XXXXXX";
-    const auto failed = [&](const std::string& what, int error) {
-        return TResult::Failed(reg::WriteFault, "Cannot " + what + ": " + ErrorText(error) + ". The Wine registry " +
-                                                    path +
-                                                    " was left as it was. Make sure its folder is writable and "
-                                                    "the disk has room, then save again.");
-    };
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return failed("create a temporary file in " + folder, errno);
-    }
-    fchmod(fd, info.st_mode & 07777);
-    if (info.st_uid != geteuid() || info.st_gid != getegid()) {
-        [[maybe_unused]] const int ignored = fchown(fd, info.st_uid, info.st_gid); // possible only for root
-    }
-    if (!WriteAll(fd, bytes) || fsync(fd) != 0) {
-        const int error = errno;
-        close(fd);
-        unlink(temp.c_str());
-        return failed("write " + temp, error);
-    }
-    if (close(fd) != 0) {
-        const int error = errno;
-        unlink(temp.c_str());
-        return failed("write " + temp, error);
-    }
-
-    if (info.st_nlink > 1) {
-        // Several names share the file: write it in place, as Wine does, so that all of them see the change.
-        // The complete temporary copy stays behind if that fails half way.
-        const int target = open(path.c_str(), O_WRONLY | O_CLOEXEC);
-        if (target < 0) {
-            const int error = errno;
-            unlink(temp.c_str());
-            return failed("open " + path, error);
-        }
-        if (!WriteAll(target, bytes) || ftruncate(target, static_cast<off_t>(bytes.size())) != 0 ||
-            fsync(target) != 0) {
-            const int error = errno;
-            close(target);
-            return TResult::Failed(reg::WriteFault, "Writing " + path + " failed half way: " + ErrorText(error) +
-                                                        ". The complete new registry is in " + temp +
-                                                        "; copy it over " + path + " before starting Wine.");
-        }
-        close(target);
-        unlink(temp.c_str());
+TResult ReplaceFile(const std::string& path, const std::string& oldBytes, const std::string& bytes) {
+    const wine::TReplaceFailure failure = wine::ReplaceHiveFile(path, oldBytes, bytes);
+    if (!failure.Failed()) {
         return {};
     }
-
-    // The file as it was before this change stays beside it, as the one backup.
-    const std::string backup = path + ".vellicor-backup";
-    const std::string backupTemp = backup + ".tmp";
-    unlink(backupTemp.c_str());
-    if (link(path.c_str(), backupTemp.c_str()) == 0 && rename(backupTemp.c_str(), backup.c_str()) != 0) {
-        unlink(backupTemp.c_str());
-    }
-    if (rename(temp.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        unlink(temp.c_str());
-        return failed("replace " + path, error);
-    }
-    if (const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        fsync(dir); // makes the rename itself durable
-        close(dir);
-    }
-    return {};
+    return TResult::Failed(reg::WriteFault, "Cannot " + failure.What + ": " + ErrorText(failure.Error) +
+                                                ". The Wine registry " + path +
+                                                " was left as it was. Make sure its folder is writable and the "
+                                                "disk has room, then save again.");
 }
 
 class TWineRegistry final : public IRegistry {
@@ -402,9 +325,10 @@ private:
             return result;
         }
         if (bytes == loaded.Hive->Bytes()) {
+            wine::RemoveStaleFiles(loaded.Path);
             return {};
         }
-        return ReplaceFile(loaded.Path, bytes);
+        return ReplaceFile(loaded.Path, loaded.Hive->Bytes(), bytes);
     }
 
     std::map<TRegKey, TOpenKey> FKeys;
