@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,16 +35,76 @@ std::string ErrorText(int error) {
     return std::strerror(error);
 }
 
-} // namespace
-
-std::vector<std::string> ServerFolders(const std::string& prefix) {
+// "server-<device>-<inode>" of the prefix folder, in hex as Wine writes it; empty when it does not exist.
+std::string ServerFolderName(const std::string& prefix) {
     struct stat info {};
     if (stat(prefix.c_str(), &info) != 0) {
         return {};
     }
     char name[64];
-    std::snprintf(name, sizeof name, "/server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
+    std::snprintf(name, sizeof name, "server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
                   static_cast<unsigned long long>(info.st_ino));
+    return name;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+} // namespace
+
+std::vector<long> RunningServers(const std::string& prefix) {
+    const std::string folderName = ServerFolderName(prefix);
+    std::vector<long> servers;
+    struct stat prefixInfo {};
+    DIR* proc = folderName.empty() || stat(prefix.c_str(), &prefixInfo) != 0 ? nullptr : opendir("/proc");
+    if (proc == nullptr) {
+        return servers;
+    }
+    while (const dirent* entry = readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (pid <= 0 || *end != '\0') {
+            continue;
+        }
+        const std::string process = std::string("/proc/") + entry->d_name;
+        struct stat owner {};
+        // wineserver, wineserver64, or a packager's variant of the name.
+        if (stat(process.c_str(), &owner) != 0 || owner.st_uid != getuid() ||
+            !StartsWith(ReadSmallFile(process + "/comm"), "wineserver")) {
+            continue;
+        }
+        char target[4096];
+        const ssize_t length = readlink((process + "/cwd").c_str(), target, sizeof target - 1);
+        if (length <= 0) {
+            continue;
+        }
+        std::string cwd(target, static_cast<std::size_t>(length));
+        if (EndsWith(cwd, " (deleted)")) {
+            cwd.resize(cwd.size() - 10); // its folder was cleaned away under it; it still runs
+        }
+        // A server that is starting works in the prefix folder itself until it has made its own.
+        struct stat where {};
+        const bool inPrefix = stat((process + "/cwd").c_str(), &where) == 0 && where.st_dev == prefixInfo.st_dev &&
+                              where.st_ino == prefixInfo.st_ino;
+        if (inPrefix || EndsWith(cwd, "/" + folderName)) {
+            servers.push_back(pid);
+        }
+    }
+    closedir(proc);
+    return servers;
+}
+
+std::vector<std::string> ServerFolders(const std::string& prefix) {
+    const std::string serverFolder = ServerFolderName(prefix);
+    if (serverFolder.empty()) {
+        return {};
+    }
+    const std::string name = "/" + serverFolder;
     std::vector<std::string> folders;
     std::string stored = ReadSmallFile(prefix + "/wineserver");
     while (!stored.empty() && (stored.back() == '\n' || stored.back() == '\r' || stored.back() == ' ')) {
@@ -67,6 +128,12 @@ std::vector<std::string> ServerFolders(const std::string& prefix) {
 }
 
 TServerLock::TServerLock(const std::string& prefix) {
+    // A server whose folder is none of ours (another TMPDIR) cannot see our lock, so it is looked for first.
+    if (const std::vector<long> servers = RunningServers(prefix); !servers.empty()) {
+        FFailure = "Wine is running in the prefix " + prefix + " (wineserver process " + std::to_string(servers[0]) +
+                   "), and it would overwrite the change when it next saves the registry.";
+        return;
+    }
     for (const std::string& folder : ServerFolders(prefix)) {
         THeld held;
         held.Folder = folder;

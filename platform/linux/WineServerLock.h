@@ -11,6 +11,11 @@ namespace platform::wine {
 /// Empty when the prefix folder does not exist.
 std::vector<std::string> ServerFolders(const std::string& prefix);
 
+/// The wineservers of this user that serve the prefix, wherever their server folder is (a TMPDIR of their
+/// own, a sandbox's /tmp): a wineserver works in its server folder, so /proc shows it as its working folder,
+/// named for the prefix folder's device and inode however the prefix was spelled.
+std::vector<long> RunningServers(const std::string& prefix);
+
 /// Holds the lock that a running wineserver holds for its whole life (an fcntl write lock on byte 0 of
 /// "lock" in its server folder), so that no wineserver loads the registry while we rewrite it: one that
 /// starts meanwhile finds the lock taken and leaves, and its client tries again later.

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -317,4 +318,58 @@ TEST_F(WineInterop, refusesToSaveWhileWineRunsAndSavesOnceItHasStopped) {
     const fs::path output = wine.Folder() / "query.txt";
     ASSERT_EQ(RunProgram({"wine", "reg", "query", SecurityKey, "/v", "Level1Add"}, output), 0) << wine.LogText();
     EXPECT_EQ(QueriedString(testsupport::ReadFileBytes(output), "Level1Add"), ".vbs;\"a b\"");
+}
+
+TEST_F(WineInterop, refusesToSaveWhileAServerOfAnotherTmpdirServesThePrefixThroughALink) {
+    TWinePrefix wine;
+    CreateOutlookKey();
+    const fs::path userReg = wine.Folder() / "user.reg";
+    TOutlookInteraction outlook;
+    ASSERT_EQ(outlook.FVersions.size(), 1u);
+
+    // Started from another shell: its own TMPDIR, so its server folder is one Vellicor would not look in,
+    // and the prefix spelled through a link.
+    testsupport::TTempDir elsewhere;
+    const fs::path link = elsewhere / "prefix-link";
+    fs::create_directory_symlink(wine.Folder(), link);
+    const fs::path otherTmp = elsewhere / "tmp";
+    fs::create_directory(otherTmp);
+    const auto asTheOtherShell = [&](const std::vector<std::string>& command) {
+        testsupport::TScopedEnv tmp("TMPDIR", otherTmp.string());
+        testsupport::TScopedEnv prefix("WINEPREFIX", link.string());
+        return RunProgram(command, wine.Log());
+    };
+    ASSERT_EQ(asTheOtherShell({"wineserver", "-p"}), 0) << wine.LogText();
+    // Its socket is made once it is set up in its folder.
+    const auto serving = [&] {
+        std::error_code ec;
+        for (const auto& entry : fs::recursive_directory_iterator(otherTmp, ec)) {
+            if (entry.path().filename() == "socket") {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (int wait = 0; wait < 200 && !serving(); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(serving()) << wine.LogText();
+    struct TStop {
+        std::function<int(const std::vector<std::string>&)> Run;
+        ~TStop() {
+            Run({"wineserver", "-k"});
+            Run({"wineserver", "-w"});
+        }
+    } stop{asTheOtherShell};
+
+    const std::string before = testsupport::ReadFileBytes(userReg);
+    std::string message;
+    try {
+        outlook.SetBlockedExtensions(0, {".exe"});
+    } catch (const Exception& e) {
+        message = e.Message();
+    }
+    EXPECT_NE(message.find("Wine is running in the prefix " + wine.Folder().string()), std::string::npos) << message;
+    EXPECT_NE(message.find("wineserver process"), std::string::npos) << message;
+    EXPECT_EQ(testsupport::ReadFileBytes(userReg), before);
 }
