@@ -15,8 +15,10 @@
 #include "ui/uAddFileType.h"
 #include "ui/uDMSkins.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -64,8 +66,32 @@ QWidget* MakePanel(const char* name, QWidget* parent, const QRect& geometry) {
     return panel;
 }
 
+// Enter and Return press the focused button, as on every desktop; outside a dialog Qt leaves that to
+// Space alone.
+class TEnterPressesButton : public QObject {
+public:
+    explicit TEnterPressesButton(QAbstractButton* button) : QObject(button) { button->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || button == nullptr ||
+            !button->isEnabled()) {
+            return false;
+        }
+        button->click();
+        return true;
+    }
+};
+
 QPushButton* MakeButton(const char* name, QWidget* parent, const QRect& geometry, TAction* action) {
     auto* button = new QPushButton(parent);
+    new TEnterPressesButton(button);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(geometry);
     SetSkinDataName(button, QStringLiteral("button"));
@@ -269,6 +295,12 @@ void TMainForm::CreateComponents() {
         page->List = list;
         auto* addButton = MakeButton(addName, page->Bottom, QRect(9, 5, 75, 25), add);
         auto* removeButton = MakeButton(removeName, page->Bottom, QRect(90, 5, 75, 25), remove);
+        // After a Remove the focus stays in the list, where Delete removes the next entry the user picks.
+        QListWidget* removedFrom = list;
+        SetFocusWhenDisabled(removeButton, [removedFrom] { return removedFrom; });
+        remove->setShortcut(QKeySequence(Qt::Key_Delete));
+        remove->setShortcutContext(Qt::WidgetShortcut);
+        list->addAction(remove);
         PageControl->addTab(page, QString::fromLatin1(caption));
         setTabOrder(list, addButton);
         setTabOrder(addButton, removeButton);
@@ -290,6 +322,10 @@ void TMainForm::CreateComponents() {
     setTabOrder(btnSave, btnCancel);
     setTabOrder(btnCancel, btnExit);
     setTabOrder(btnExit, cbOutlookVersion);
+    // Once saved or cancelled there is nothing left for either button: the focus goes back to the list.
+    const auto shownList = [this]() -> QWidget* { return PageControl->currentIndex() == 0 ? lbAllowed : lbBlocked; };
+    SetFocusWhenDisabled(btnSave, shownList);
+    SetFocusWhenDisabled(btnCancel, shownList);
     // The version selector was made first, but the focus order starts at the tab control.
     PageControl->setFocus();
 }
