@@ -7,6 +7,7 @@
 #include "skin/SkinForm.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
+#include "ui/ElidedToolTips.h"
 #include "ui/OpenWebPage.h"
 #include "ui/Product.h"
 #include "ui/ProductArt.h"
@@ -293,6 +294,7 @@ void TMainForm::CreateComponents() {
         list->setSortingEnabled(false);  // FormCreate switches sorting on
         SetSkinDataName(list, QStringLiteral("listbox"));
         page->List = list;
+        ShowElidedTextAsToolTip(list);
         auto* addButton = MakeButton(addName, page->Bottom, QRect(9, 5, 75, 25), add);
         auto* removeButton = MakeButton(removeName, page->Bottom, QRect(90, 5, 75, 25), remove);
         // After a Remove the focus stays in the list, where Delete removes the next entry the user picks.
