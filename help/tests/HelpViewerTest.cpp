@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -86,6 +87,13 @@ TEST(HelpViewerTest, ShowsWhyAHelpFileCannotBeOpened) {
     EXPECT_TRUE(HelpWindows()[0]->findChild<QTextBrowser*>("HelpBrowser")->toPlainText().contains("cannot be opened"));
     EXPECT_EQ(library.HtmlHelp(nullptr, "Missing.chm", HH_HELP_CONTEXT, 1), nullptr);
     EXPECT_EQ(HelpWindows().size(), 1u);
+    // A damaged file, one that crashed chmlib, says the same in a window of its own.
+    const std::string damaged = VELLICOR_DAMAGED_HELP_FOLDER "/section-that-does-not-exist.chm";
+    ASSERT_NE(library.HtmlHelp(nullptr, damaged.c_str(), HH_DISPLAY_TOPIC, 0), nullptr);
+    ASSERT_EQ(HelpWindows().size(), 2u);
+    for (QWidget* window : HelpWindows()) {
+        EXPECT_TRUE(window->findChild<QTextBrowser*>("HelpBrowser")->toPlainText().contains("cannot be opened"));
+    }
     library.HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
     EXPECT_TRUE(HelpWindows().empty());
     library.Release();
