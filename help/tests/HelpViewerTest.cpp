@@ -5,7 +5,10 @@
 
 #include "GuiTestSupport.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTreeWidget>
@@ -54,6 +57,14 @@ TEST(HelpViewerTest, OpensHelpAtTheTopicOfContextOneInOneWindowAndClosesItAtTheE
             .toByteArray()
             .isEmpty());
     EXPECT_FALSE(browser->document()->resource(QTextDocument::ImageResource, QUrl("../images/tabs.png")).isNull());
+    // Below the picture comes the next heading, with no gap of line spacing in between.
+    auto* layout = browser->document()->documentLayout();
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+        if (block.text() == QString(QChar::ObjectReplacementCharacter) && block.next().isValid()) {
+            const QRectF picture = layout->blockBoundingRect(block);
+            EXPECT_LT(layout->blockBoundingRect(block.next()).top() - picture.bottom(), 40);
+        }
+    }
 
     // An internal link and the contents tree lead to other pages of the file.
     emit browser->anchorClicked(QUrl("lists.htm"));
@@ -72,6 +83,12 @@ TEST(HelpViewerTest, OpensHelpAtTheTopicOfContextOneInOneWindowAndClosesItAtTheE
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows[0], window);
     EXPECT_EQ(ShownTopic(window), "/topics/mainwindow.htm");
+
+    // Escape closes it, as it closes a dialog.
+    QApplication::setActiveWindow(window);
+    QTest::keyClick(window->focusWidget() != nullptr ? window->focusWidget() : window, Qt::Key_Escape);
+    testsupport::RunUntilIdle();
+    EXPECT_TRUE(HelpWindows().empty());
 
     viewer.ShutDown(); // HH_CLOSE_ALL
     EXPECT_TRUE(HelpWindows().empty());
