@@ -44,10 +44,13 @@ std::string TypeName(std::uint32_t type) {
     }
 }
 
+// How the problem of a key that does not open starts: it is told once for the key, not for each value.
+constexpr std::string_view KeyProblemStart = "the key ";
+
 // Closes a key opened for reading on every way out.
 class TReadKey {
 public:
-    TReadKey(IRegistry& registry, const std::string& path) : FRegistry(registry) {
+    TReadKey(IRegistry& registry, const std::string& path) : FRegistry(registry), FPath(path) {
         FStatus = registry.OpenKey(path, reg::AccessRead, FKey);
         if (FStatus != reg::Success) {
             FKey = 0;
@@ -67,11 +70,12 @@ public:
         if (FKey != 0 || FStatus == reg::FileNotFound) {
             return {};
         }
-        return "cannot be read: its key does not open (status " + std::to_string(FStatus) + ")";
+        return std::string(KeyProblemStart) + FPath + " does not open (status " + std::to_string(FStatus) + ")";
     }
 
 private:
     IRegistry& FRegistry;
+    std::string FPath;
     TRegKey FKey = 0;
     long FStatus = reg::FileNotFound;
 };
@@ -394,10 +398,18 @@ std::vector<std::string> PolicyOverrides(const TSecurityLayers& layers) {
 
 std::vector<std::string> LayerProblems(const TSecurityLayers& layers) {
     std::vector<std::string> lines;
-    auto add = [&lines](const std::string& layer, const char* name, const std::string& problem) {
-        if (!problem.empty()) {
-            lines.push_back(layer + ": " + name + " " + problem + "; it counts as not set.");
+    std::set<std::string> keys;
+    auto add = [&lines, &keys](const std::string& layer, const char* name, const std::string& problem) {
+        if (problem.empty()) {
+            return;
         }
+        if (problem.starts_with(KeyProblemStart)) {
+            if (keys.insert(problem).second) {
+                lines.push_back(layer + ": " + problem + "; its values count as not set.");
+            }
+            return;
+        }
+        lines.push_back(layer + ": " + name + " " + problem + "; it counts as not set.");
     };
     add("Your settings", "Level1Add", layers.UserLevel1Add.Problem);
     add("Your settings", "Level1Remove", layers.UserLevel1Remove.Problem);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -398,4 +399,27 @@ TEST(EffectiveStatus, hintsSayWhatAnEntryDoesNotDo) {
             EXPECT_TRUE(ReasonsInOrder(lines, c.Fragments));
         }
     }
+}
+
+TEST(EffectiveStatus, aHiveThatCannotBeReadGivesLayersNotSetAndSaysSoOncePerKey) {
+    testsupport::TScratchHive hive;
+    if (hive.Prefix().empty()) {
+        GTEST_SKIP() << "the Windows registry has no file to spoil";
+    }
+    // A folder where user.reg should be: no key opens.
+    std::filesystem::remove(hive.Prefix() / "user.reg");
+    std::filesystem::create_directory(hive.Prefix() / "user.reg");
+    const TSecurityLayers layers =
+        ReadSecurityLayers(fixture::Registry(), "Software\\Microsoft\\Office\\16.0\\Outlook\\");
+    EXPECT_FALSE(layers.UserLevel1Remove.Items);
+    EXPECT_FALSE(layers.GroupPolicy.AdminSecurityMode.Value);
+    const auto problems = LayerProblems(layers);
+    // The user's Security key, and each policy's Outlook and Security keys.
+    EXPECT_EQ(problems.size(), 5u);
+    for (const auto& problem : problems) {
+        EXPECT_NE(problem.find("does not open"), std::string::npos) << problem;
+    }
+    const TVerdict verdict = EvaluateAttachment(layers, ".exe", DefaultList(), "16.0");
+    EXPECT_EQ(verdict.Verdict, EVerdict::Blocked);
+    EXPECT_TRUE(ReasonsInOrder(verdict.Reasons, {"default Level 1", "Your settings: the key"}));
 }
