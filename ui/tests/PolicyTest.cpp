@@ -235,4 +235,17 @@ TEST_F(PolicyTest, hintsMarkEntriesWithoutChangingWhatIsStored) {
     EXPECT_TRUE(line.find(".JS;.js") != std::string::npos || line.find(".js;.JS") != std::string::npos) << line;
 }
 
+TEST_F(PolicyTest, withoutExtensionsTxtTheCheckSaysWhyInsteadOfAVerdict) {
+    WriteHive(VersionKeys("16.0", {}));
+    TMainForm& form = Open();
+    std::filesystem::remove(FDir.Path() / "Extensions.txt");
+    TModalScript script;
+    script.Click("OK");
+    form.actCheckFileType->trigger();
+    // Without Outlook's default list every type would look unblocked: no verdict rather than a wrong one.
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
+    EXPECT_TRUE(script.Seen()[0].Text.startsWith(QStringLiteral("Cannot open file"))) << script.Seen()[0].Text.toStdString();
+}
+
 } // namespace
