@@ -15,6 +15,8 @@ VELLICOR_TEST_PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     locales
+    # GUI tests on an X server of their own under a real window manager.
+    xvfb openbox x11-utils
 )
 # Windows cross-build and Wine, without recommends (no 32-bit Wine, no desktop bits).
 VELLICOR_WINE_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine)

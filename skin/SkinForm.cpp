@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +18,19 @@
 #include <vector>
 
 namespace {
+
+// The flags of a window whose frame we draw. Only the Windows platform needs the button hints on a
+// frameless window (they give it the taskbar's minimise and the system menu); elsewhere Qt turns them
+// into Motif decorations, and the window manager then draws its own title bar above ours. A window
+// without them still minimises from the taskbar there.
+Qt::WindowFlags FramelessFlags(Qt::WindowFlags flags) {
+    flags |= Qt::FramelessWindowHint;
+    if (QGuiApplication::platformName() != QLatin1String("windows")) {
+        flags &= ~(Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
+    }
+    return flags;
+}
 
 const TSkinObject* FormObject(const TSkinData* skinData) {
     return skinData != nullptr && skinData->Theme() != nullptr ? skinData->Theme()->Object(QStringLiteral("form"))
@@ -259,7 +273,12 @@ void TSkinForm::SetActive(bool active) {
     QWidget* form = FForm;
     const bool visible = form->isVisible();
     const QSize delta = active ? QSize(6, 30) : QSize(-6, -30);
-    form->setWindowFlag(Qt::FramelessWindowHint, active);
+    if (active) {
+        FPlatformFlags = form->windowFlags();
+        form->setWindowFlags(FramelessFlags(FPlatformFlags));
+    } else {
+        form->setWindowFlags(FPlatformFlags);
+    }
     form->setContentsMargins(active ? FrameMargins : QMargins());
     // The client keeps its size: the window grows by the frame.
     if (form->minimumSize() == form->maximumSize()) {

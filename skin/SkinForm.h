@@ -62,6 +62,7 @@ private:
     QPointer<TSkinData> FSkinData;
     TSkinFormKind FKind;
     bool FActive = false;
+    Qt::WindowFlags FPlatformFlags; // the window's own flags, given back when our frame goes
     TSkinCaption* FCaption = nullptr;
     QMenu* FSystemMenu = nullptr;
     QPointer<QMenuBar> FMenuBar;

@@ -54,10 +54,45 @@ void TActionList::UpdateActions() {
     FUpdating = false;
 }
 
+namespace {
+
+// The target of SetFocusWhenDisabled, kept by the button it serves.
+class TFocusWhenDisabled : public QObject {
+public:
+    TFocusWhenDisabled(QObject* button, std::function<QWidget*()> target)
+        : QObject(button), Target(std::move(target)) {}
+    std::function<QWidget*()> Target;
+
+    // A plain QObject subclass, so found by its C++ type rather than through findChild's meta-object.
+    static TFocusWhenDisabled* Of(const QObject* button) {
+        for (QObject* child : button->children()) {
+            if (auto* keeper = dynamic_cast<TFocusWhenDisabled*>(child)) {
+                return keeper;
+            }
+        }
+        return nullptr;
+    }
+};
+
+} // namespace
+
+void SetFocusWhenDisabled(QAbstractButton* button, std::function<QWidget*()> target) {
+    delete TFocusWhenDisabled::Of(button);
+    new TFocusWhenDisabled(button, std::move(target));
+}
+
 void LinkButtonToAction(QAbstractButton* button, QAction* action) {
     auto sync = [button, action] {
         button->setText(action->text());
-        button->setEnabled(action->isEnabled());
+        const bool enabled = action->isEnabled();
+        if (!enabled && button->hasFocus()) {
+            if (auto* keeper = TFocusWhenDisabled::Of(button)) {
+                if (QWidget* target = keeper->Target()) {
+                    target->setFocus(Qt::OtherFocusReason);
+                }
+            }
+        }
+        button->setEnabled(enabled);
     };
     sync();
     QObject::connect(action, &QAction::changed, button, sync);

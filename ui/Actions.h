@@ -53,3 +53,8 @@ private:
 /// Makes a button point at an action: its caption and enabled state follow the action, a click
 /// executes it.
 void LinkButtonToAction(QAbstractButton* button, QAction* action);
+
+/// Where the keyboard focus goes when `button` has it and its action becomes unavailable. Without one,
+/// Qt hands it to the next control in the focus chain, which may be a button that saves or closes: a
+/// second press of Space would then do what the user never chose.
+void SetFocusWhenDisabled(QAbstractButton* button, std::function<QWidget*()> target);

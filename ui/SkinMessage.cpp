@@ -127,12 +127,41 @@ void TSkinMessageForm::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // A plain letter answers as Alt and that letter does: Y for Yes, N for No.
+    if (event->modifiers() == Qt::NoModifier && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z) {
+        const QKeySequence withAlt(QKeyCombination(Qt::AltModifier, Qt::Key(event->key())));
+        for (QPushButton* button : findChildren<QPushButton*>()) {
+            if (button->isVisible() && button->isEnabled() && QKeySequence::mnemonic(button->text()) == withAlt) {
+                button->click();
+                event->accept();
+                return;
+            }
+        }
+    }
     QDialog::keyPressEvent(event);
 }
 
 void TSkinMessageForm::reject() {
     // Closed without a button, by the frame or the system.
     done(mrCancel);
+}
+
+QString MessageLines(const QString& message) {
+    QString lines;
+    lines.reserve(message.size());
+    for (qsizetype i = 0; i < message.size(); ++i) {
+        const QChar c = message[i];
+        if (c != u'\r' && c != u'\n') {
+            lines += c;
+            continue;
+        }
+        lines += u'\n';
+        // The other half of a two-character break.
+        if (i + 1 < message.size() && (message[i + 1] == u'\r' || message[i + 1] == u'\n') && message[i + 1] != c) {
+            ++i;
+        }
+    }
+    return lines;
 }
 
 TSkinMessage::TSkinMessage(QObject* owner) : QObject(owner) {
@@ -164,7 +193,7 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
     }
     const int rowWidth = count == 0 ? 0 : count * KButtonWidth + (count - 1) * KButtonGap;
 
-    auto* label = new QLabel(message, client);
+    auto* label = new QLabel(MessageLines(message), client);
     label->setObjectName(QStringLiteral("Message"));
     label->setTextFormat(Qt::PlainText);
     label->setFont(DefaultFont);

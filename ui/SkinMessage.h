@@ -99,6 +99,10 @@ public:
 };
 
 /// Default caption of a kind and caption/result of a button (after InitializeSkinMessageTexts).
+/// A message as the box lays it out: CR LF, LF CR, LF and a lone CR each end one line, so that no line
+/// starts with the CR of a break written the other way round. The message itself stays as written.
+QString MessageLines(const QString& message);
+
 QString MessageKindCaption(TMsgDlgType kind);
 QString MessageButtonCaption(TMsgDlgBtn button);
 QString MessageButtonName(TMsgDlgBtn button);

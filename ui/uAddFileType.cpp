@@ -6,6 +6,7 @@
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "ui/Application.h"
+#include "ui/ElidedToolTips.h"
 #include "ui/help/HTMLHelpViewer.h"
 #include "ui/uMainForm.h"
 
@@ -80,6 +81,7 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     lvExtensions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lvExtensions->setToolTip(QStringLiteral("This is a list of typical file types blocked by Outlook, not all file "
                                             "types blocked by all versions of Outlook"));
+    ShowElidedTextAsToolTip(lvExtensions);
 
     // The list's scroll bar stands beside it and shows only while the rows overflow.
     sbExtList = new QScrollBar(Qt::Vertical, FClientArea);

@@ -9,6 +9,7 @@
 #include "skin/SkinForm.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
+#include "ui/ElidedToolTips.h"
 #include "ui/OpenWebPage.h"
 #include "ui/Product.h"
 #include "ui/ProductArt.h"
@@ -18,9 +19,11 @@
 #include "ui/uCheckFileType.h"
 #include "ui/uDMSkins.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -104,8 +107,32 @@ QWidget* MakePanel(const char* name, QWidget* parent, const QRect& geometry) {
     return panel;
 }
 
+// Enter and Return press the focused button, as on every desktop; outside a dialog Qt leaves that to
+// Space alone.
+class TEnterPressesButton : public QObject {
+public:
+    explicit TEnterPressesButton(QAbstractButton* button) : QObject(button) { button->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || button == nullptr ||
+            !button->isEnabled()) {
+            return false;
+        }
+        button->click();
+        return true;
+    }
+};
+
 QPushButton* MakeButton(const char* name, QWidget* parent, const QRect& geometry, TAction* action) {
     auto* button = new QPushButton(parent);
+    new TEnterPressesButton(button);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(geometry);
     SetSkinDataName(button, QStringLiteral("button"));
@@ -337,8 +364,15 @@ void TMainForm::CreateComponents() {
         SetSkinDataName(list, QStringLiteral("listbox"));
         list->setItemDelegate(new TEntryDelegate(list));
         page->List = list;
+        ShowElidedTextAsToolTip(list);
         auto* addButton = MakeButton(addName, page->Bottom, QRect(9, 5, 75, 25), add);
         auto* removeButton = MakeButton(removeName, page->Bottom, QRect(90, 5, 75, 25), remove);
+        // After a Remove the focus stays in the list, where Delete removes the next entry the user picks.
+        QListWidget* removedFrom = list;
+        SetFocusWhenDisabled(removeButton, [removedFrom] { return removedFrom; });
+        remove->setShortcut(QKeySequence(Qt::Key_Delete));
+        remove->setShortcutContext(Qt::WidgetShortcut);
+        list->addAction(remove);
         PageControl->addTab(page, QString::fromLatin1(caption));
         setTabOrder(list, addButton);
         setTabOrder(addButton, removeButton);
@@ -360,6 +394,10 @@ void TMainForm::CreateComponents() {
     setTabOrder(btnSave, btnCancel);
     setTabOrder(btnCancel, btnExit);
     setTabOrder(btnExit, cbOutlookVersion);
+    // Once saved or cancelled there is nothing left for either button: the focus goes back to the list.
+    const auto shownList = [this]() -> QWidget* { return PageControl->currentIndex() == 0 ? lbAllowed : lbBlocked; };
+    SetFocusWhenDisabled(btnSave, shownList);
+    SetFocusWhenDisabled(btnCancel, shownList);
     // The version selector was made first, but the focus order starts at the tab control.
     PageControl->setFocus();
 }

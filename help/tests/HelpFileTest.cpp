@@ -6,6 +6,7 @@
 #include <chm_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 #include <set>
 #include <string>
@@ -160,6 +161,51 @@ TEST(HelpFileTest, RefusesFilesThatAreNoHelpFiles) {
         EXPECT_EQ(TChmFile::Open((folder / name).string()), nullptr);
     }
     EXPECT_EQ(TChmFile::Open((folder / "missing.chm").string()), nullptr);
+}
+
+// Help files that crashed chmlib, sent it into an endless loop or made it ask for gigabytes when it read
+// them as the help window does; found by fuzzing the reader and reproduced on a small compiled help file.
+// Each is refused as damaged.
+TEST(HelpFileTest, RefusesFilesThatWouldLeadChmlibAstray) {
+    const struct {
+        const char* file;
+        const char* fault;
+    } cases[] = {
+        {"chunk-length-tiny.chm", "directory chunks of 2 bytes: their marker is read past the buffer"},
+        {"chunk-length-short-of-header.chm", "directory chunks shorter than their header: read past the buffer"},
+        {"chunk-length-huge.chm", "directory chunks of 2 GB: a buffer that large for every lookup"},
+        {"entry-past-chunk-end.chm", "an entry whose numbers run on past the end of its chunk"},
+        {"listing-chunks-in-a-circle.chm", "a listing chunk whose next chunk is itself: listing never ends"},
+        {"index-chunk-leading-to-itself.chm", "an index chunk that leads to itself: a lookup never ends"},
+        {"window-of-one-byte.chm", "compression parameters chmlib refuses and then divides by"},
+        {"section-that-does-not-exist.chm", "an entry in a third section, read as compressed before chmlib can"},
+        {"compressed-block-beyond-its-buffer.chm", "a compressed block longer than chmlib's buffer for it"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + ": " + c.fault);
+        const std::string path = std::string(VELLICOR_DAMAGED_HELP_FOLDER) + "/" + c.file;
+        ASSERT_FALSE(testsupport::ReadFileBytes(path).empty());
+        EXPECT_EQ(TChmFile::Open(path), nullptr);
+    }
+}
+
+// What is read from a sound file is kept and found as chmlib finds it: by any letter case, with or without
+// the leading "/"; the file's own records are not among its files.
+TEST(HelpFileTest, FindsFilesInsideByAnyLetterCase) {
+    auto file = TChmFile::Open(kHelpFile);
+    ASSERT_NE(file, nullptr);
+    const auto page = file->Read("/topics/welcome.htm");
+    ASSERT_TRUE(page.has_value());
+    EXPECT_NE(page->find("<html"), std::string::npos);
+    EXPECT_EQ(file->Read("TOPICS/Welcome.HTM"), page);
+    EXPECT_TRUE(file->Exists("/#SYSTEM"));
+    EXPECT_FALSE(file->Exists("/topics/missing.htm"));
+    EXPECT_FALSE(file->Exists("::DataSpace/Storage/MSCompressed/ControlData"));
+    const std::vector<std::string> listed = file->List();
+    EXPECT_NE(std::find(listed.begin(), listed.end(), "/topics/welcome.htm"), listed.end());
+    for (const std::string& path : listed) {
+        EXPECT_TRUE(path.rfind("/#", 0) != 0 && path.rfind("/$", 0) != 0 && path.back() != '/') << path;
+    }
 }
 
 TEST(SitemapTest, ReadsNestedEntriesTolerantly) {

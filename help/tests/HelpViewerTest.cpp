@@ -5,13 +5,17 @@
 
 #include "GuiTestSupport.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTreeWidget>
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -53,6 +57,14 @@ TEST(HelpViewerTest, OpensHelpAtTheTopicOfContextOneInOneWindowAndClosesItAtTheE
             .toByteArray()
             .isEmpty());
     EXPECT_FALSE(browser->document()->resource(QTextDocument::ImageResource, QUrl("../images/tabs.png")).isNull());
+    // Below the picture comes the next heading, with no gap of line spacing in between.
+    auto* layout = browser->document()->documentLayout();
+    for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next()) {
+        if (block.text() == QString(QChar::ObjectReplacementCharacter) && block.next().isValid()) {
+            const QRectF picture = layout->blockBoundingRect(block);
+            EXPECT_LT(layout->blockBoundingRect(block.next()).top() - picture.bottom(), 40);
+        }
+    }
 
     // An internal link and the contents tree lead to other pages of the file.
     emit browser->anchorClicked(QUrl("lists.htm"));
@@ -72,6 +84,12 @@ TEST(HelpViewerTest, OpensHelpAtTheTopicOfContextOneInOneWindowAndClosesItAtTheE
     EXPECT_EQ(windows[0], window);
     EXPECT_EQ(ShownTopic(window), "/topics/mainwindow.htm");
 
+    // Escape closes it, as it closes a dialog.
+    QApplication::setActiveWindow(window);
+    QTest::keyClick(window->focusWidget() != nullptr ? window->focusWidget() : window, Qt::Key_Escape);
+    testsupport::RunUntilIdle();
+    EXPECT_TRUE(HelpWindows().empty());
+
     viewer.ShutDown(); // HH_CLOSE_ALL
     EXPECT_TRUE(HelpWindows().empty());
     library.Release();
@@ -86,6 +104,13 @@ TEST(HelpViewerTest, ShowsWhyAHelpFileCannotBeOpened) {
     EXPECT_TRUE(HelpWindows()[0]->findChild<QTextBrowser*>("HelpBrowser")->toPlainText().contains("cannot be opened"));
     EXPECT_EQ(library.HtmlHelp(nullptr, "Missing.chm", HH_HELP_CONTEXT, 1), nullptr);
     EXPECT_EQ(HelpWindows().size(), 1u);
+    // A damaged file, one that crashed chmlib, says the same in a window of its own.
+    const std::string damaged = VELLICOR_DAMAGED_HELP_FOLDER "/section-that-does-not-exist.chm";
+    ASSERT_NE(library.HtmlHelp(nullptr, damaged.c_str(), HH_DISPLAY_TOPIC, 0), nullptr);
+    ASSERT_EQ(HelpWindows().size(), 2u);
+    for (QWidget* window : HelpWindows()) {
+        EXPECT_TRUE(window->findChild<QTextBrowser*>("HelpBrowser")->toPlainText().contains("cannot be opened"));
+    }
     library.HtmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
     EXPECT_TRUE(HelpWindows().empty());
     library.Release();

@@ -2,7 +2,18 @@
 
 #include <chm_lib.h>
 
-#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -25,121 +36,586 @@ std::string ReadZString(const std::string& bytes, std::size_t at, std::size_t le
     return text.substr(0, text.find('\0'));
 }
 
-constexpr const char* kControlData = "::DataSpace/Storage/MSCompressed/ControlData";
-constexpr const char* kResetTable =
-    "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
-
-// The first `size` bytes of a file kept uncompressed; none when it is missing or shorter.
-std::optional<std::vector<unsigned char>> ReadUncompressed(chmFile* handle, const char* path, std::size_t size) {
-    chmUnitInfo info{};
-    if (chm_resolve_object(handle, path, &info) != CHM_RESOLVE_SUCCESS) {
-        return std::nullopt;
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = char(c - 'A' + 'a');
+        }
     }
-    std::vector<unsigned char> bytes(size);
-    if (info.space != CHM_UNCOMPRESSED || info.length < size ||
-        chm_retrieve_object(handle, &info, bytes.data(), 0, LONGINT64(size)) != LONGINT64(size)) {
-        return std::vector<unsigned char>{}; // there, but not as it should be
-    }
-    return bytes;
+    return text;
 }
 
-std::uint64_t LittleEndian(const std::vector<unsigned char>& bytes, std::size_t at, int size) {
+// No help file comes near this; a larger one is not read into memory.
+constexpr std::uint64_t kMaxFileSize = 64u << 20;
+// How long chmlib may take to read a whole help file before the file counts as damaged.
+constexpr std::chrono::seconds kReadTimeout{20};
+
+// What chmlib reads and trusts, laid out as it expects it.
+constexpr std::size_t kItsfLength = 0x60; // chmlib always reads this much, version 2 or 3
+constexpr std::size_t kItspLength = 0x54;
+constexpr std::size_t kListingHeader = 0x14; // PMGL
+constexpr std::size_t kIndexHeader = 0x08;   // PMGI
+constexpr std::uint64_t kMaxPath = CHM_MAX_PATHLEN;
+// chmlib reads a compressed block into a buffer this much larger than the block.
+constexpr std::uint64_t kCompressedSlack = 6144;
+
+constexpr const char* kResetTable =
+    "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable";
+constexpr const char* kContent = "::DataSpace/Storage/MSCompressed/Content";
+constexpr const char* kControlData = "::DataSpace/Storage/MSCompressed/ControlData";
+
+std::uint64_t Little(std::string_view bytes, std::size_t at, int size) {
     std::uint64_t value = 0;
     for (int i = size - 1; i >= 0; --i) {
-        value = (value << 8) | bytes[at + std::size_t(i)];
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + std::size_t(i)]);
     }
     return value;
 }
 
-// chmlib trusts the compressed section's parameters further than it checks them: a block length that does
-// not fit 32 bits sends its reads past its buffers, and a window LZX cannot have leaves it without a
-// decompressor that it then uses. A file whose parameters are not those of LZX is damaged.
-bool HasSoundCompression(chmFile* handle) {
-    const auto control = ReadUncompressed(handle, kControlData, 0x18);
-    const auto reset = ReadUncompressed(handle, kResetTable, 0x28);
-    if (!control && !reset) {
-        return true; // nothing compressed
+std::int32_t LittleInt32(std::string_view bytes, std::size_t at) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(Little(bytes, at, 4)));
+}
+
+// strcasecmp as chmlib uses it to find names, on names without NULs.
+int CompareNoCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 'A' && u <= 'Z' ? u - 'A' + 'a' : u;
+    };
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return lower(a[i]) < lower(b[i]) ? -1 : 1;
+        }
     }
-    if (!control || !reset || control->empty() || reset->empty()) {
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+// A number in the directory's variable-length form, as chmlib reads it; false when it runs off `region`.
+bool ReadEncoded(std::string_view region, std::size_t& at, std::uint64_t& value) {
+    std::uint64_t accumulated = 0;
+    while (at < region.size()) {
+        const auto byte = static_cast<unsigned char>(region[at++]);
+        if (byte < 0x80) {
+            value = (accumulated << 7) + byte;
+            return true;
+        }
+        accumulated = (accumulated << 7) + (byte & 0x7F);
+    }
+    return false;
+}
+
+// A name of the directory: its length, then its bytes; chmlib copies it into a buffer of kMaxPath + 1 and
+// takes it as a C string, so it must fit, hold no NUL and, in a listing, not be empty.
+bool ReadName(std::string_view region, std::size_t& at, bool mayBeEmpty, std::string& name) {
+    std::uint64_t length = 0;
+    if (!ReadEncoded(region, at, length) || length > kMaxPath || length > region.size() - at ||
+        (length == 0 && !mayBeEmpty)) {
         return false;
     }
+    name = std::string(region.substr(at, std::size_t(length)));
+    at += std::size_t(length);
+    return name.find('\0') == std::string::npos;
+}
+
+struct TEntry {
+    std::string Name;
+    std::uint64_t Space = 0;
+    std::uint64_t Start = 0;
+    std::uint64_t Length = 0;
+};
+
+struct TChunk {
+    bool Listing = false; // PMGL; otherwise PMGI
+    std::vector<TEntry> Entries;
+    std::int32_t Next = -1;
+    std::vector<std::pair<std::string, std::uint64_t>> Children; // PMGI: a name and the chunk from it on
+};
+
+// One directory chunk; false when chmlib would read past it or take it for something else.
+bool ReadChunk(std::string_view chunk, std::uint64_t chunkCount, TChunk& out) {
+    const bool listing = chunk.substr(0, 4) == "PMGL";
+    if (!listing && chunk.substr(0, 4) != "PMGI") {
+        return false;
+    }
+    const std::size_t header = listing ? kListingHeader : kIndexHeader;
+    const std::uint64_t freeSpace = Little(chunk, 4, 4);
+    if (freeSpace > chunk.size() - header) {
+        return false;
+    }
+    out.Listing = listing;
+    // The entries fill the chunk up to its free space exactly: chmlib reads on until it reaches that point.
+    const std::string_view region = chunk.substr(0, chunk.size() - std::size_t(freeSpace));
+    std::size_t at = header;
+    while (at < region.size()) {
+        if (listing) {
+            TEntry entry;
+            if (!ReadName(region, at, false, entry.Name) || !ReadEncoded(region, at, entry.Space) ||
+                !ReadEncoded(region, at, entry.Start) || !ReadEncoded(region, at, entry.Length) ||
+                entry.Space > CHM_COMPRESSED) {
+                return false;
+            }
+            out.Entries.push_back(std::move(entry));
+        } else {
+            std::string name;
+            std::uint64_t child = 0;
+            if (!ReadName(region, at, true, name) || !ReadEncoded(region, at, child) || child >= chunkCount) {
+                return false;
+            }
+            out.Children.emplace_back(std::move(name), child);
+        }
+    }
+    if (listing) {
+        out.Next = LittleInt32(chunk, 0x10);
+        if (out.Next != -1 && (out.Next < 0 || std::uint64_t(out.Next) >= chunkCount)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The directory entry chmlib finds for `path`, walking the index from `root` as it does.
+std::optional<TEntry> Resolve(const std::vector<TChunk>& chunks, std::int64_t root, std::string_view path) {
+    std::int64_t page = root;
+    for (std::size_t steps = 0; page != -1 && steps <= chunks.size(); ++steps) {
+        const TChunk& chunk = chunks[std::size_t(page)];
+        if (chunk.Listing) {
+            for (const TEntry& entry : chunk.Entries) {
+                if (CompareNoCase(entry.Name, path) == 0) {
+                    return entry;
+                }
+            }
+            return std::nullopt;
+        }
+        std::int64_t next = -1;
+        for (const auto& [name, child] : chunk.Children) {
+            if (CompareNoCase(name, path) > 0) {
+                break;
+            }
+            next = std::int64_t(child);
+        }
+        page = next;
+    }
+    return std::nullopt;
+}
+
+// Whether the index chunks reached from `root` lead back to one on the way: chmlib would look up a name
+// there for ever.
+bool IndexHasCycle(const std::vector<TChunk>& chunks, std::size_t root) {
+    enum : char { Unseen, Open, Done };
+    std::vector<char> state(chunks.size(), Unseen);
+    std::vector<std::pair<std::size_t, std::size_t>> stack{{root, 0}}; // chunk, next child to follow
+    state[root] = Open;
+    while (!stack.empty()) {
+        auto& [page, next] = stack.back();
+        const TChunk& chunk = chunks[page];
+        if (chunk.Listing || next == chunk.Children.size()) {
+            state[page] = Done;
+            stack.pop_back();
+            continue;
+        }
+        const auto child = std::size_t(chunk.Children[next++].second);
+        if (state[child] == Open) {
+            return true;
+        }
+        if (state[child] == Unseen) {
+            state[child] = Open;
+            stack.emplace_back(child, 0);
+        }
+    }
+    return false;
+}
+
+// The compressed section as chmlib sets it up: its parameters must be those of LZX, and every block of the
+// reset table must lie inside the section and fit chmlib's buffer. Returns the section's uncompressed
+// length, 0 when chmlib would leave compression off, none when the file is damaged.
+std::optional<std::uint64_t> CheckCompression(std::string_view file, std::uint64_t dataOffset,
+                                              const std::vector<TChunk>& chunks, std::int64_t root) {
+    const auto reset = Resolve(chunks, root, kResetTable);
+    const auto content = Resolve(chunks, root, kContent);
+    const auto control = Resolve(chunks, root, kControlData);
+    if (!reset || !content || !control || reset->Space != CHM_UNCOMPRESSED || content->Space != CHM_UNCOMPRESSED ||
+        control->Space != CHM_UNCOMPRESSED) {
+        return 0; // chmlib reads nothing compressed
+    }
+    // Uncompressed entries lie inside the file: checked with the directory.
+    const std::string_view table = file.substr(std::size_t(dataOffset + reset->Start), std::size_t(reset->Length));
+    const std::string_view lzxc = file.substr(std::size_t(dataOffset + control->Start), std::size_t(control->Length));
+    // chmlib goes on with the control data's fields even when it could not read them, and divides by them.
+    if (table.size() < 0x28 || Little(table, 0, 4) != 2 || lzxc.size() < 0x18 || lzxc.size() > 256 ||
+        lzxc.substr(4, 4) != "LZXC") {
+        return std::nullopt;
+    }
+    std::uint32_t resetInterval = std::uint32_t(Little(lzxc, 0xC, 4));
+    std::uint32_t windowSize = std::uint32_t(Little(lzxc, 0x10, 4));
+    const std::uint32_t windowsPerReset = std::uint32_t(Little(lzxc, 0x14, 4));
     // As chmlib reads them: version 2 counts the window and the reset interval in units of 0x8000 bytes.
-    std::uint32_t resetInterval = std::uint32_t(LittleEndian(*control, 0xC, 4));
-    std::uint32_t windowSize = std::uint32_t(LittleEndian(*control, 0x10, 4));
-    const std::uint32_t windowsPerReset = std::uint32_t(LittleEndian(*control, 0x14, 4));
-    if (LittleEndian(*control, 8, 4) == 2) {
+    if (Little(lzxc, 8, 4) == 2) {
         resetInterval *= 0x8000;
         windowSize *= 0x8000;
     }
+    // A window LZX cannot have leaves chmlib without a decompressor that it then uses; a reset every 0 blocks
+    // divides by zero.
     const bool lzxWindow = windowSize >= 0x8000 && windowSize <= 0x200000 && (windowSize & (windowSize - 1)) == 0;
     if (!lzxWindow || resetInterval == 0 || resetInterval % (windowSize / 2) != 0 ||
         resetInterval / (windowSize / 2) * windowsPerReset == 0) {
-        return false;
+        return std::nullopt;
     }
-    const std::uint64_t blockLength = LittleEndian(*reset, 0x20, 8);
-    return blockLength > 0 && blockLength <= 0x200000;
+    const std::uint64_t blockCount = Little(table, 4, 4);
+    const std::uint64_t tableOffset = Little(table, 0xC, 4);
+    const std::uint64_t uncompressedLength = Little(table, 0x10, 8);
+    const std::uint64_t compressedLength = Little(table, 0x18, 8);
+    const std::uint64_t blockLength = Little(table, 0x20, 8);
+    // A block is decoded from the end of the window: a block longer than the window reads before it.
+    if (blockLength == 0 || blockLength > windowSize || uncompressedLength > kMaxFileSize ||
+        tableOffset > table.size() || blockCount > (table.size() - tableOffset) / 8 ||
+        blockCount * blockLength < uncompressedLength || compressedLength > content->Length) {
+        return std::nullopt;
+    }
+    // Each block runs from its start to the next one's, the last one to the compressed length.
+    for (std::uint64_t block = 0; block < blockCount; ++block) {
+        const std::uint64_t start = Little(table, std::size_t(tableOffset + block * 8), 8);
+        const std::uint64_t end =
+            block + 1 < blockCount ? Little(table, std::size_t(tableOffset + block * 8 + 8), 8) : compressedLength;
+        if (start > end || end > compressedLength || end - start > blockLength + kCompressedSlack) {
+            return std::nullopt;
+        }
+    }
+    return uncompressedLength;
 }
 
-int CollectPath(chmFile*, chmUnitInfo* info, void* context) {
-    static_cast<std::vector<std::string>*>(context)->push_back(info->path);
-    return CHM_ENUMERATOR_CONTINUE;
+struct TLayout {
+    std::vector<TEntry> Files;       // the files to read, in the directory's order
+    std::vector<std::string> Listed; // the ordinary ones among them, as the file lists them
+};
+
+// Checks everything of the file that chmlib trusts; none when it would lead chmlib astray.
+std::optional<TLayout> CheckStructure(std::string_view file) {
+    if (file.size() < kItsfLength || file.size() > kMaxFileSize || file.substr(0, 4) != "ITSF") {
+        return std::nullopt;
+    }
+    const std::int32_t version = LittleInt32(file, 4);
+    const std::int32_t headerLength = LittleInt32(file, 8);
+    const std::uint64_t directoryOffset = Little(file, 0x48, 8);
+    const std::uint64_t directoryLength = Little(file, 0x50, 8);
+    if (!(version == 2 && headerLength >= 0x58) && !(version == 3 && headerLength >= 0x60)) {
+        return std::nullopt;
+    }
+    if (directoryOffset > file.size() || directoryLength > file.size() - directoryOffset ||
+        directoryLength < kItspLength) {
+        return std::nullopt;
+    }
+    const std::uint64_t dataOffset = version == 3 ? Little(file, 0x58, 8) : directoryOffset + directoryLength;
+    if (dataOffset > file.size()) {
+        return std::nullopt;
+    }
+    const std::string_view directory = file.substr(std::size_t(directoryOffset), std::size_t(directoryLength));
+    if (directory.substr(0, 4) != "ITSP" || LittleInt32(directory, 4) != 1 ||
+        LittleInt32(directory, 8) != std::int32_t(kItspLength)) {
+        return std::nullopt;
+    }
+    // The chunks follow the header to the end of the directory.
+    const std::uint64_t chunkLength = Little(directory, 0x10, 4);
+    if (chunkLength < 0x20 || chunkLength > 0x10000) {
+        return std::nullopt;
+    }
+    const std::uint64_t chunkCount = (directoryLength - kItspLength) / chunkLength;
+    const std::int32_t indexRoot = LittleInt32(directory, 0x1C);
+    const std::int32_t firstListing = LittleInt32(directory, 0x20);
+    // Without index chunks chmlib looks names up from the first listing chunk.
+    const std::int64_t root = indexRoot <= -1 ? firstListing : indexRoot;
+    if (firstListing < 0 || std::uint64_t(firstListing) >= chunkCount || root < 0 ||
+        std::uint64_t(root) >= chunkCount) {
+        return std::nullopt;
+    }
+    std::vector<TChunk> chunks(static_cast<std::size_t>(chunkCount));
+    for (std::size_t i = 0; i < chunks.size(); ++i) {
+        if (!ReadChunk(directory.substr(kItspLength + i * chunkLength, std::size_t(chunkLength)), chunkCount,
+                       chunks[i])) {
+            return std::nullopt;
+        }
+    }
+    if (IndexHasCycle(chunks, std::size_t(root))) {
+        return std::nullopt;
+    }
+    // Every entry lies inside its section: the file after the data offset, or the compressed section.
+    const auto inside = [](const TEntry& entry, std::uint64_t section) {
+        return entry.Start <= section && entry.Length <= section - entry.Start;
+    };
+    for (const TChunk& chunk : chunks) {
+        for (const TEntry& entry : chunk.Entries) {
+            if (entry.Space == CHM_UNCOMPRESSED && !inside(entry, file.size() - dataOffset)) {
+                return std::nullopt;
+            }
+        }
+    }
+    const auto uncompressed = CheckCompression(file, dataOffset, chunks, root);
+    if (!uncompressed) {
+        return std::nullopt;
+    }
+    for (const TChunk& chunk : chunks) {
+        for (const TEntry& entry : chunk.Entries) {
+            if (entry.Space == CHM_COMPRESSED && !inside(entry, *uncompressed)) {
+                return std::nullopt;
+            }
+        }
+    }
+    // chmlib lists the files by following the listing chunks from the first one.
+    TLayout layout;
+    std::vector<bool> seen(chunks.size(), false);
+    for (std::int64_t page = firstListing; page != -1; page = chunks[std::size_t(page)].Next) {
+        if (seen[std::size_t(page)] || !chunks[std::size_t(page)].Listing) {
+            return std::nullopt;
+        }
+        seen[std::size_t(page)] = true;
+        for (const TEntry& entry : chunks[std::size_t(page)].Entries) {
+            if (entry.Name.back() == '/' || entry.Name.front() != '/') {
+                continue; // folders, and the file's own records ("::DataSpace/...")
+            }
+            layout.Files.push_back(entry);
+            if (entry.Name.size() < 2 || (entry.Name[1] != '#' && entry.Name[1] != '$')) {
+                layout.Listed.push_back(entry.Name);
+            }
+        }
+    }
+    return layout;
+}
+
+// Reads every file of `layout` with chmlib from the help file at `path`: each file's bytes, or none for
+// one chmlib could not read in full. None at all when chmlib cannot open the file.
+std::optional<std::vector<std::optional<std::string>>> ReadWithChmlib(const std::string& path, const TLayout& layout) {
+    chmFile* handle = chm_open(path.c_str());
+    if (handle == nullptr) {
+        return std::nullopt;
+    }
+    std::vector<std::optional<std::string>> contents;
+    for (const TEntry& entry : layout.Files) {
+        chmUnitInfo info{};
+        info.start = entry.Start;
+        info.length = entry.Length;
+        info.space = int(entry.Space);
+        std::string bytes(std::size_t(entry.Length), '\0');
+        if (!bytes.empty() && chm_retrieve_object(handle, &info, reinterpret_cast<unsigned char*>(bytes.data()), 0,
+                                                  LONGINT64(bytes.size())) != LONGINT64(bytes.size())) {
+            contents.emplace_back();
+        } else {
+            contents.emplace_back(std::move(bytes));
+        }
+    }
+    chm_close(handle);
+    return contents;
+}
+
+// The bytes of a file read in memory, as a path chmlib can open; -1 when none can be made.
+int MemoryFile(std::string_view bytes) {
+    const int fd = memfd_create("Help.chm", MFD_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+        if (written <= 0) {
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            close(fd);
+            return -1;
+        }
+        done += std::size_t(written);
+    }
+    return fd;
+}
+
+std::string FdPath(int fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+void PutU64(std::string& out, std::uint64_t value) {
+    for (int i = 0; i < 8; ++i) {
+        out += char((value >> (8 * i)) & 0xFF);
+    }
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        done += std::size_t(written);
+    }
+    return true;
+}
+
+// ReadWithChmlib in a child process, so that a file that crashes chmlib or sends it into an endless loop
+// costs only the child. None when the child fails in any way.
+std::optional<std::vector<std::optional<std::string>>> ReadIsolated(const std::string& path, const TLayout& layout) {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        return std::nullopt;
+    }
+    const pid_t child = fork();
+    if (child < 0) {
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        return std::nullopt;
+    }
+    if (child == 0) {
+        // Only chmlib, the pipe and _exit from here: no handlers, buffers or destructors of the program.
+        close(pipeFds[0]);
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (const int quiet = open("/dev/null", O_WRONLY); quiet >= 0) {
+            dup2(quiet, STDERR_FILENO); // a crash report of chmlib's is no message of the program's
+        }
+        const auto contents = ReadWithChmlib(path, layout);
+        if (!contents) {
+            _exit(2);
+        }
+        std::string out;
+        for (const auto& bytes : *contents) {
+            out += bytes ? '\1' : '\0';
+            PutU64(out, bytes ? bytes->size() : 0);
+            if (bytes) {
+                out += *bytes;
+            }
+        }
+        _exit(WriteAll(pipeFds[1], out) ? 0 : 3);
+    }
+    close(pipeFds[1]);
+    std::string received;
+    bool complete = false;
+    const auto deadline = std::chrono::steady_clock::now() + kReadTimeout;
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            break;
+        }
+        pollfd wait{pipeFds[0], POLLIN, 0};
+        const int ready = poll(&wait, 1, int(left.count()));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            break;
+        }
+        char buffer[65536];
+        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            complete = got == 0;
+            break;
+        }
+        received.append(buffer, std::size_t(got));
+        if (received.size() > 2 * kMaxFileSize + 9 * layout.Files.size()) {
+            break; // more than the files can hold
+        }
+    }
+    close(pipeFds[0]);
+    if (!complete) {
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!complete || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return std::nullopt;
+    }
+    std::vector<std::optional<std::string>> contents;
+    std::size_t at = 0;
+    for (const TEntry& entry : layout.Files) {
+        if (received.size() - at < 9) {
+            return std::nullopt;
+        }
+        const bool read = received[at] == '\1';
+        const std::uint64_t length = Little(received, at + 1, 8);
+        at += 9;
+        if (!read) {
+            contents.emplace_back();
+            continue;
+        }
+        if (length != entry.Length || length > received.size() - at) {
+            return std::nullopt;
+        }
+        contents.emplace_back(received.substr(at, std::size_t(length)));
+        at += std::size_t(length);
+    }
+    if (at != received.size()) {
+        return std::nullopt;
+    }
+    return contents;
 }
 
 } // namespace
 
 std::unique_ptr<TChmFile> TChmFile::Open(const std::string& path) {
-    chmFile* handle = chm_open(path.c_str());
-    if (handle == nullptr) {
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream) {
         return nullptr;
     }
-    if (!HasSoundCompression(handle)) {
-        chm_close(handle);
-        return nullptr;
+    std::string bytes;
+    char buffer[65536];
+    while (stream.read(buffer, sizeof buffer) || stream.gcount() > 0) {
+        bytes.append(buffer, std::size_t(stream.gcount()));
+        if (bytes.size() > kMaxFileSize) {
+            return nullptr;
+        }
     }
-    std::unique_ptr<TChmFile> file(new TChmFile(handle));
-    file->ReadSystem();
-    return file;
+    return Load(bytes, true);
 }
 
-TChmFile::TChmFile(chmFile* handle) : FHandle(handle) {}
+std::unique_ptr<TChmFile> TChmFile::OpenInProcess(std::string_view bytes) {
+    return Load(bytes, false);
+}
 
-TChmFile::~TChmFile() {
-    chm_close(FHandle);
+std::unique_ptr<TChmFile> TChmFile::Load(std::string_view bytes, bool isolated) {
+    const auto layout = CheckStructure(bytes);
+    if (!layout) {
+        return nullptr;
+    }
+    // chmlib reads the very bytes that were checked, not the file, which may have changed since.
+    const int fd = MemoryFile(bytes);
+    if (fd < 0) {
+        return nullptr;
+    }
+    const auto contents = isolated ? ReadIsolated(FdPath(fd), *layout) : ReadWithChmlib(FdPath(fd), *layout);
+    close(fd);
+    if (!contents) {
+        return nullptr;
+    }
+    std::unique_ptr<TChmFile> file(new TChmFile());
+    for (std::size_t i = 0; i < layout->Files.size(); ++i) {
+        file->FFiles.emplace(LowerAscii(layout->Files[i].Name), (*contents)[i]);
+    }
+    file->FList = layout->Listed;
+    file->ReadSystem();
+    return file;
 }
 
 std::string TChmFile::Absolute(const std::string& path) {
     return !path.empty() && path.front() == '/' ? path : "/" + path;
 }
 
+const std::optional<std::string>* TChmFile::Find(const std::string& path) const {
+    const auto it = FFiles.find(LowerAscii(Absolute(path)));
+    return it == FFiles.end() ? nullptr : &it->second;
+}
+
 bool TChmFile::Exists(const std::string& path) const {
-    chmUnitInfo info{};
-    return chm_resolve_object(FHandle, Absolute(path).c_str(), &info) == CHM_RESOLVE_SUCCESS;
+    return Find(path) != nullptr;
 }
 
 std::optional<std::string> TChmFile::Read(const std::string& path) const {
-    chmUnitInfo info{};
-    if (chm_resolve_object(FHandle, Absolute(path).c_str(), &info) != CHM_RESOLVE_SUCCESS) {
-        return std::nullopt;
-    }
-    if (info.length > 64u * 1024 * 1024) {
-        return std::nullopt; // no page or picture of a help file is that large
-    }
-    std::string bytes(static_cast<std::size_t>(info.length), '\0');
-    if (info.length == 0) {
-        return bytes;
-    }
-    const LONGINT64 read = chm_retrieve_object(FHandle, &info, reinterpret_cast<unsigned char*>(bytes.data()), 0,
-                                               static_cast<LONGINT64>(info.length));
-    if (read != static_cast<LONGINT64>(info.length)) {
-        return std::nullopt;
-    }
-    return bytes;
+    const std::optional<std::string>* bytes = Find(path);
+    return bytes == nullptr ? std::nullopt : *bytes;
 }
 
 std::vector<std::string> TChmFile::List() const {
-    std::vector<std::string> paths;
-    chm_enumerate(FHandle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, CollectPath, &paths);
-    return paths;
+    return FList;
 }
 
 void TChmFile::ReadSystem() {

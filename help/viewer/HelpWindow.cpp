@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QSplitter>
 #include <QStringDecoder>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QToolBar>
@@ -64,12 +65,24 @@ THelpWindow::THelpWindow(const QString& path) : QWidget(nullptr, Qt::Window), FP
     resize(860, 600);
 
     auto* toolBar = new QToolBar(this);
-    QAction* back = toolBar->addAction(tr("Back"));
-    QAction* forward = toolBar->addAction(tr("Forward"));
-    QAction* home = toolBar->addAction(tr("Home"));
+    toolBar->setObjectName("tbHelp");
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    toolBar->setIconSize(QSize(16, 16));
+    QAction* back = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("Back"));
+    QAction* forward = toolBar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"));
+    QAction* home = toolBar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon), tr("Home"));
     back->setObjectName("actHelpBack");
     forward->setObjectName("actHelpForward");
     home->setObjectName("actHelpHome");
+    back->setShortcut(QKeySequence::Back);
+    forward->setShortcut(QKeySequence::Forward);
+    // Escape closes the help, as it closes a dialog.
+    auto* close = new QAction(tr("Close"), this);
+    close->setObjectName("actHelpClose");
+    close->setShortcut(QKeySequence(Qt::Key_Escape));
+    close->setShortcutContext(Qt::WindowShortcut);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
 
     FBrowser = new THelpBrowser(this);
     FContents = new QTreeWidget(this);
@@ -80,6 +93,11 @@ THelpWindow::THelpWindow(const QString& path) : QWidget(nullptr, Qt::Window), FP
     FIndexFilter->setPlaceholderText(tr("Type the keyword to find"));
     FIndex = new QListWidget(this);
     FIndex->setObjectName("lbIndex");
+    // Names for assistive technology: none of these panes has a visible label of its own.
+    FBrowser->setAccessibleName(tr("Help page"));
+    FContents->setAccessibleName(tr("Contents"));
+    FIndexFilter->setAccessibleName(tr("Keyword to find"));
+    FIndex->setAccessibleName(tr("Index"));
 
     auto* indexPage = new QWidget(this);
     auto* indexLayout = new QVBoxLayout(indexPage);

@@ -13,9 +13,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <linux/fs.h>
 #include <map>
 #include <memory>
 #include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,15 +139,59 @@ std::string BusyDetail(const std::string& why) {
 }
 
 // Writes `bytes` over `path` so that the file is either all old or all new, keeping its mode and owner.
+// What stopped a replacement, in words that name the cause that was found, and what to do about it.
+std::string ReplaceFailureAdvice(const std::string& path, int error) {
+    if (error == ENOSPC || error == EDQUOT) {
+        return "The disk is full: make room on it, then save again.";
+    }
+    if (error == EROFS) {
+        return "Its file system is mounted read-only: save when it is writable again.";
+    }
+    if (const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); fd >= 0) {
+        int flags = 0;
+        const bool known = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        close(fd);
+        if (known && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0) {
+            return "The file is marked immutable or append-only (see lsattr): only its owner or the administrator "
+                   "can lift that (chattr -i -a), then save again.";
+        }
+    }
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0 && info.st_uid != geteuid()) {
+        return "The file belongs to another user (user id " + std::to_string(info.st_uid) +
+               "), who alone can let you change it.";
+    }
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    if (access(folder.c_str(), W_OK) != 0) {
+        return "Its folder " + folder + " is not writable for you: make it writable, then save again.";
+    }
+    return "Make sure its folder is writable and the disk has room, then save again.";
+}
+
+// Writes `bytes` over `path` so that the file is either all old or all new, keeping its mode and owner.
 TResult ReplaceFile(const std::string& path, const std::string& oldBytes, const std::string& bytes) {
     const wine::TReplaceFailure failure = wine::ReplaceHiveFile(path, oldBytes, bytes);
     if (!failure.Failed()) {
         return {};
     }
     return TResult::Failed(reg::WriteFault, "Cannot " + failure.What + ": " + ErrorText(failure.Error) +
-                                                ". The Wine registry " + path +
-                                                " was left as it was. Make sure its folder is writable and the "
-                                                "disk has room, then save again.");
+                                                ". The Wine registry " + path + " was left as it was. " +
+                                                ReplaceFailureAdvice(path, failure.Error));
+}
+
+// A user.reg that someone made read-only is left alone rather than replaced behind their back.
+TResult RefuseReadOnly(const TLoadedHive& loaded) {
+    struct stat info {};
+    if (stat(loaded.Path.c_str(), &info) != 0) {
+        return {};
+    }
+    const bool readOnly = info.st_uid == geteuid() ? (info.st_mode & S_IWUSR) == 0 : (info.st_mode & 0222) == 0;
+    if (!readOnly) {
+        return {};
+    }
+    return TResult::Failed(reg::AccessDenied, "The Wine registry " + loaded.Path +
+                                                  " is read-only, so it was left as it is. If you want Vellicor "
+                                                  "to change it, make it writable (chmod u+w), then save again.");
 }
 
 class TWineRegistry final : public IRegistry {
@@ -187,6 +233,8 @@ public:
                 const wine::TServerLock lock(prefix);
                 if (!lock.Held()) {
                     result = TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));
+                } else {
+                    result = RefuseReadOnly(loaded);
                 }
             }
         } else if (damaged()) {
@@ -319,6 +367,9 @@ private:
         }
         if (!loaded.Hive->HasHeader() || !loaded.Hive->Problem().empty()) {
             return TResult::Failed(reg::BadDatabase, DamagedDetail(loaded));
+        }
+        if (TResult refused = RefuseReadOnly(loaded); !refused.Ok()) {
+            return refused;
         }
         std::string bytes;
         if (TResult result = edit(*loaded.Hive, bytes); !result.Ok()) {

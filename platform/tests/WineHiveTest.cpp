@@ -13,8 +13,12 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <iostream>
+#include <linux/fs.h>
 #include <regex>
 #include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -568,5 +572,68 @@ TEST(WineHiveFile, aWriteThatFailsLeavesTheOldFileIntact) {
         EXPECT_NE(message.find("was left as it was"), std::string::npos) << message;
         EXPECT_EQ(prefix.Bytes(), original);
         EXPECT_EQ(prefix.Files(), std::vector<std::string>{"user.reg"});
+    }
+}
+
+// Sets or clears the immutable mark of a file; false where the file system or the user cannot.
+bool SetImmutable(const fs::path& file, bool on) {
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    bool done = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return done;
+}
+
+TEST(WineHiveFile, aFileThatCannotOrMustNotBeReplacedIsRefusedNamingWhatWasFound) {
+    using namespace std::string_literals;
+    struct TCase {
+        const char* Name;
+        std::function<bool(const fs::path&)> Make; // false: cannot be made here
+        std::function<void(const fs::path&)> Undo;
+        long Status;
+        std::string Says;
+    };
+    const TCase cases[] = {
+        {"read-only",
+         [](const fs::path& file) {
+             fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+             return true;
+         },
+         [](const fs::path& file) { fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write); },
+         reg::AccessDenied, "is read-only, so it was left as it is"},
+        {"immutable", [](const fs::path& file) { return SetImmutable(file, true); },
+         [](const fs::path& file) { SetImmutable(file, false); }, reg::WriteFault, "marked immutable"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string original = Fixture();
+        TPrefix prefix(original);
+        if (!c.Make(prefix.UserReg())) {
+            std::cout << "[ SKIPPED  ] " << c.Name << ": cannot be made on this file system\n";
+            continue;
+        }
+        long status = reg::Success;
+        std::string detail;
+        {
+            TKey security(Security, reg::AccessWrite, true);
+            status = security.Status() == reg::Success ? security.Set("Level1Add", ".exe\0"s) : security.Status();
+            detail = status == reg::Success ? std::string() : security.Detail();
+        }
+        c.Undo(prefix.UserReg());
+        EXPECT_EQ(status, c.Status) << detail;
+        EXPECT_NE(detail.find(c.Says), std::string::npos) << detail;
+        EXPECT_EQ(detail.find("disk has room"), std::string::npos) << detail;
+        EXPECT_EQ(prefix.Bytes(), original);
+        // No temporary file stays; a backup made before the refusal is the file as it still is.
+        for (const std::string& name : prefix.Files()) {
+            EXPECT_TRUE(name == "user.reg" || name == "user.reg.vellicor-backup") << name;
+        }
+        if (fs::exists(prefix.Folder() / "user.reg.vellicor-backup")) {
+            EXPECT_EQ(testsupport::ReadFileBytes(prefix.Folder() / "user.reg.vellicor-backup"), original);
+        }
     }
 }

@@ -100,7 +100,8 @@ public:
     /// back leaves them out.
     bool StoreLetters = true;
 
-    std::int32_t GetComputed() const { return Count * 2; }
+    /// Wraps around like the 32-bit arithmetic it stands for, instead of overflowing for large counts.
+    std::int32_t GetComputed() const { return static_cast<std::int32_t>(static_cast<std::uint32_t>(Count) * 2u); }
 
     /// Fills every property with a value other than its initial one.
     void Fill();

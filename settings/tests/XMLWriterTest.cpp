@@ -162,6 +162,16 @@ TEST(XMLWriter, writesEveryKindAsTheFixtureShows) {
               testsupport::ReadFileBytes(testsupport::DataFile("settings/tests/data/EveryKind.xml")));
 }
 
+// A count the fuzzer read from a document: the computed property doubles it without overflowing.
+TEST(XMLWriter, computedPropertyOfALargeCountWrapsAround) {
+    TEveryKind object;
+    object.StoreLetters = false;
+    object.Count = 1591642052;
+    TXMLSerializer serializer;
+    const std::string document = Write(serializer, object);
+    EXPECT_NE(document.find("<Computed>-1111683192</Computed>"), std::string::npos) << document;
+}
+
 TEST(XMLWriter, emptyAndSingleEmptyStringLists) {
     TEveryKind object;
     object.StoreLetters = false;

@@ -131,6 +131,28 @@ TEST_F(SkinFormTest, withoutAThemedFrameThePlatformFrameStaysAndNothingIsResized
     EXPECT_FALSE(plain.Form.windowFlags().testFlag(Qt::FramelessWindowHint));
 }
 
+TEST_F(SkinFormTest, aThemedWindowAsksTheWindowManagerForNoFrameAndGetsItsOwnFlagsBackWithout) {
+    // The button hints of a window we frame would make an X11 window manager draw its own title bar above
+    // ours; the caption's buttons and the system menu do their work without them.
+    const Qt::WindowFlags own = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    TSkinData skin;
+    TFramedForm form(&skin, TSkinFormKind::MainWindow);
+    form.Form.setWindowFlags(own);
+    auto stored = Stored("Andromeda.skn");
+    skin.SetCompressedStoredSkin(stored.get());
+    ASSERT_TRUE(form.Frame->FrameActive());
+    EXPECT_EQ(form.Form.windowFlags(), Qt::Window | Qt::CustomizeWindowHint | Qt::FramelessWindowHint);
+    form.Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form.Form));
+    form.CaptionButton("SkinMinimizeButton")->click();
+    EXPECT_TRUE(form.Form.isMinimized());
+    form.Form.showNormal();
+
+    skin.SetSkinnableForm(false);
+    EXPECT_EQ(form.Form.windowFlags(), own);
+}
+
 TEST_F(SkinFormTest, aFixedSizeFormGrowsByTheFrame) {
     QDialog dialog;
     auto* layout = new QVBoxLayout(&dialog);

@@ -160,6 +160,9 @@ TEST_P(CarriedTheme, textIsReadableOnWhatItIsDrawnOn) {
                          Object(list).Color("Color", palette.color(QPalette::Base)), 4.5});
         add(list, text(list, "SelectionTextColor", QPalette::HighlightedText), list, "Item", 0);
         add(list, text(list, "InactiveSelectionTextColor", QPalette::Text), list, "Item", 1);
+        // The selection of a list without the focus, which Remove still acts on, stands out from the list.
+        pairs.push_back({list, Under(theme, Object(list), QStringLiteral("Item"), 1),
+                         Object(list).Color("Color", palette.color(QPalette::Base)), 1.45});
     }
     add("edit", text("edit", "TextColor", QPalette::Text), "edit", "", 0);
     add("focused edit", text("edit", "TextColor", QPalette::Text), "edit", "", 2);

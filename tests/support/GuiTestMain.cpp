@@ -1,12 +1,27 @@
-// main() for GUI test programs: one QApplication for all cases, under the offscreen platform.
+// main() for GUI test programs: one QApplication for all cases, under the offscreen platform, or, with
+// VELLICOR_TEST_DESKTOP=openbox, on an X server of their own (Xvfb) with a real window manager, where
+// frames, focus and minimising are the window manager's business as on a user's desktop.
+#include "DesktopSession.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    ::testing::InitGoogleTest(&argc, argv);
+    std::unique_ptr<testsupport::TDesktopSession> desktop;
+    const bool listing = ::testing::GTEST_FLAG(list_tests);
+    if (!qEnvironmentVariableIsEmpty("VELLICOR_TEST_DESKTOP") && !listing) {
+        desktop = std::make_unique<testsupport::TDesktopSession>(qEnvironmentVariable("VELLICOR_TEST_DESKTOP"));
+        if (!desktop->Running()) {
+            std::fprintf(stderr, "No desktop session: %s\n", desktop->Failure().c_str());
+            return 1;
+        }
+    } else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,8 +1,22 @@
 #include "ui/OpenWebPage.h"
 
 #include <QDesktopServices>
+#include <QMessageBox>
 #include <QUrl>
 
-void OpenWebPage(QWidget* /*owner*/, const std::string& address) {
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+void OpenWebPage(QWidget* owner, const std::string& address) {
+    const QString url = QString::fromStdString(address);
+    if (QDesktopServices::openUrl(QUrl(url))) {
+        return;
+    }
+    // Where no browser can be started, the desktop says nothing, as the Windows shell would: this stands
+    // in for the shell's own report, in a plain box of the platform, and gives the address to copy.
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("No web browser"),
+                    QStringLiteral("No web browser could be started to open %1.\nOpen that address in a browser "
+                                   "yourself.")
+                        .arg(url),
+                    QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("NoBrowserBox"));
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.exec();
 }

@@ -7,11 +7,17 @@
 #include "ui/Actions.h"
 #include "ui/uAddFileType.h"
 
+#include <QApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 
 namespace {
@@ -291,3 +297,37 @@ TEST_F(AddFileTypeTest, theScrollBarBesideTheListShowsOnlyWhileRowsOverflow) {
 }
 
 } // namespace
+
+namespace {
+
+// The tooltip that hovering a cell of `view` at `point` (viewport coordinates) brings up.
+QString ToolTipAt(QAbstractItemView* view, QPoint point) {
+    QToolTip::hideText();
+    QHelpEvent event(QEvent::ToolTip, point, view->viewport()->mapToGlobal(point));
+    if (!QApplication::sendEvent(view->viewport(), &event)) {
+        return view->toolTip(); // left to the view: its own tooltip
+    }
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+} // namespace
+
+// The extension column keeps its designed width; an extension cut short there shows whole in its tooltip,
+// and the rest keep the list's own tooltip.
+TEST_F(AddFileTypeTest, anExtensionCutShortShowsWholeInItsTooltip) {
+    const QString longName = QStringLiteral(".settingcontent-ms");
+    WriteHive(VersionKeys("12.0", {}));
+    WriteExtensions(".settingcontent-ms Settings shortcut\n.exe Program\n");
+    Open();
+    Execute([&](TAddFileTypeForm& form) {
+        QTreeWidget* list = form.lvExtensions;
+        EXPECT_EQ(list->header()->sectionSize(0), 70);
+        const auto cell = [&](int row) {
+            return list->visualItemRect(list->topLevelItem(row)).topLeft() + QPoint(30, 5);
+        };
+        ASSERT_EQ(list->topLevelItem(1)->text(0), longName);
+        EXPECT_EQ(ToolTipAt(list, cell(1)), longName);
+        EXPECT_EQ(ToolTipAt(list, cell(0)), list->toolTip());
+        form.btnCancel->click();
+    });
+}

@@ -6,12 +6,14 @@
 #include "ui/Actions.h"
 #include "ui/uAddFileType.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTest>
 
 namespace {
 
@@ -289,7 +291,7 @@ TEST_F(MainFormTest, withoutOutlookTellsTheUserAndSaveRefusesClearly) {
     script.Click("OK");
     TMainForm& form = Open();
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Text, QString::fromLatin1(KNotDetected));
+    EXPECT_EQ(script.Seen()[0].Text, MessageLines(QString::fromLatin1(KNotDetected)));
     EXPECT_EQ(script.Seen()[0].Caption, QStringLiteral("Information"));
     EXPECT_EQ(form.cbOutlookVersion->count(), 0);
     EXPECT_EQ(form.lbAllowed->count(), 0);
@@ -364,7 +366,7 @@ TEST_F(MainFormTest, saveWarnsAfterTheWritesWhenOutlookRuns) {
     Idle();
     form.actSave->trigger();
     ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].Text, QString::fromLatin1(KRestart));
+    EXPECT_EQ(script.Seen()[1].Text, MessageLines(QString::fromLatin1(KRestart)));
     EXPECT_EQ(script.Seen()[1].Caption, QStringLiteral("Information"));
     EXPECT_NE(hiveWhenAsked.find("\"Level1Add\"=\".a;.b\""), std::string::npos);
 }
@@ -392,3 +394,41 @@ TEST_F(MainFormTest, menusHoldTheirEntriesInOrder) {
 }
 
 } // namespace
+
+// A keyboard user removes and saves only what they meant: after Space on Remove the focus stays in the
+// list (Qt would hand it to Save, and a second Space would write the hive), Delete removes the entry
+// picked, Enter presses the focused button, and after Save the focus is back in the list.
+TEST_F(MainFormTest, theKeyboardRemovesAndSavesOnlyWhatTheUserMeant) {
+    WriteHive(VersionKeys("12.0", {{"Level1Add", "\".a;.b;.c\""}}));
+    TMainForm& form = Open();
+    QApplication::setActiveWindow(&form);
+    form.PageControl->setCurrentIndex(1);
+    Select(form.lbBlocked, ".b");
+    Idle();
+    auto* remove = form.findChild<QPushButton*>(QStringLiteral("btnBlockRemove"));
+    remove->setFocus();
+    QTest::keyClick(remove, Qt::Key_Space);
+    Idle();
+    EXPECT_EQ(Items(form.lbBlocked), (QStringList{".a", ".c"}));
+    EXPECT_EQ(QApplication::focusWidget(), form.lbBlocked);
+    const std::string unsaved = Hive();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    Idle();
+    EXPECT_EQ(Hive(), unsaved);
+
+    Select(form.lbBlocked, ".c");
+    Idle();
+    QTest::keyClick(form.lbBlocked, Qt::Key_Delete);
+    Idle();
+    EXPECT_EQ(Items(form.lbBlocked), (QStringList{".a"}));
+    QTest::keyClick(form.lbBlocked, Qt::Key_Delete); // nothing picked: nothing goes
+    EXPECT_EQ(Items(form.lbBlocked), (QStringList{".a"}));
+
+    auto* save = form.findChild<QPushButton*>(QStringLiteral("btnSaveChanges"));
+    save->setFocus();
+    QTest::keyClick(save, Qt::Key_Return);
+    Idle();
+    EXPECT_NE(Hive().find("\"Level1Add\"=\".a\""), std::string::npos);
+    EXPECT_FALSE(form.actSave->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), form.lbBlocked);
+}

@@ -72,6 +72,59 @@ TEST_F(SkinMessageTest, buttonSetsShowTheirCaptionsInBitOrderAndAnswerEnterAndEs
     }
 }
 
+TEST_F(SkinMessageTest, aPlainLetterAnswersAsItsAccessKeyDoes) {
+    struct Case {
+        const char* name;
+        TMsgDlgButtons buttons;
+        Qt::Key key;
+        TModalResult result; // mrNone: the letter presses nothing, and the box stays open
+    };
+    const Case cases[] = {
+        {"Y on a yes/no question", ButtonSet({mbYes, mbNo}), Qt::Key_Y, mrYes},
+        {"N on a yes/no question", ButtonSet({mbYes, mbNo}), Qt::Key_N, mrNo},
+        {"N on the exit question", ButtonSet({mbYes, mbNo, mbCancel}), Qt::Key_N, mrNo},
+        {"Y where there is no Yes", ButtonSet({mbOK}), Qt::Key_Y, mrNone},
+        {"C: Cancel has no access key", ButtonSet({mbYes, mbNo, mbCancel}), Qt::Key_C, mrNone},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TModalScript script;
+        bool stayedOpen = false;
+        script.Then([&](QWidget* modal) {
+            QTest::keyClick(modal->focusWidget() != nullptr ? modal->focusWidget() : modal, c.key);
+            stayedOpen = modal->isVisible();
+            if (stayedOpen) {
+                modal->close();
+            }
+        });
+        const TModalResult result = Show("Question", mtConfirmation, c.buttons);
+        EXPECT_EQ(stayedOpen, c.result == mrNone);
+        EXPECT_EQ(result, c.result == mrNone ? mrCancel : c.result);
+    }
+}
+
+TEST_F(SkinMessageTest, everyKindOfLineBreakEndsOneLineAndNoLineStartsWithItsOtherHalf) {
+    struct Case {
+        const char* message;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {"one\n\rtwo", "one\ntwo"},   {"one\r\ntwo", "one\ntwo"},       {"one\ntwo", "one\ntwo"},
+        {"one\rtwo", "one\ntwo"},     {"one\n\r\n\rtwo", "one\n\ntwo"}, {"one\r\n\r\ntwo", "one\n\ntwo"},
+        {"one\n\ntwo", "one\n\ntwo"}, {"last\n\r", "last\n"},           {"plain", "plain"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        EXPECT_EQ(MessageLines(QString::fromLatin1(c.message)), QString::fromLatin1(c.lines));
+    }
+    // The box shows the lines; each starts at the label's left edge.
+    TModalScript script;
+    script.Click("OK");
+    Show("Changes saved. \n\rPlease, restart.\n\rSometimes", mtInformation, ButtonSet({mbOK}));
+    ASSERT_EQ(script.Seen().size(), 1u);
+    EXPECT_EQ(script.Seen()[0].Text, QStringLiteral("Changes saved. \nPlease, restart.\nSometimes"));
+}
+
 TEST_F(SkinMessageTest, closingWithoutAButtonGivesCancelWhateverTheButtons) {
     for (TMsgDlgButtons buttons : {ButtonSet({mbYes, mbNo}), ButtonSet({mbOK}), ButtonSet({mbYes, mbNo, mbCancel})}) {
         TModalScript script;

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace testsupport {
+
+/// An X server of the test program's own (Xvfb, on the first free display) with a window manager on it;
+/// DISPLAY and QT_QPA_PLATFORM=xcb point the program at it. Both end with the object.
+class TDesktopSession {
+public:
+    explicit TDesktopSession(const QString& windowManager);
+    ~TDesktopSession();
+    TDesktopSession(const TDesktopSession&) = delete;
+    TDesktopSession& operator=(const TDesktopSession&) = delete;
+
+    bool Running() const { return FFailure.empty(); }
+    const std::string& Failure() const { return FFailure; }
+
+private:
+    long FServer = -1; // process ids
+    long FManager = -1;
+    std::string FFailure;
+};
+
+/// What `xprop` says of a property of a window of the session ("" when it cannot be read).
+QString WindowProperty(unsigned long window, const QString& property);
+
+} // namespace testsupport

@@ -1,0 +1,52 @@
+#include "ui/ElidedToolTips.h"
+
+#include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QToolTip>
+
+namespace {
+
+class TElidedToolTips : public QObject {
+public:
+    explicit TElidedToolTips(QAbstractItemView* view) : QObject(view), FView(view) {
+        view->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip || watched != FView->viewport()) {
+            return false;
+        }
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = FView->indexAt(help->pos());
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (!index.isValid() || text.isEmpty()) {
+            return false;
+        }
+        // The room the text has: the cell less the check box, icon and margins the style puts before it.
+        QStyleOptionViewItem option;
+        option.initFrom(FView);
+        option.rect = FView->visualRect(index);
+        option.features |= QStyleOptionViewItem::HasDisplay;
+        option.text = text;
+        if (index.data(Qt::CheckStateRole).isValid()) {
+            option.features |= QStyleOptionViewItem::HasCheckIndicator;
+        }
+        const QRect room = FView->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, FView);
+        const int margin = FView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, FView) + 1;
+        if (FView->fontMetrics().horizontalAdvance(text) + 2 * margin <= room.width()) {
+            return false;
+        }
+        QToolTip::showText(help->globalPos(), text, FView->viewport(), option.rect);
+        return true;
+    }
+
+private:
+    QAbstractItemView* FView;
+};
+
+} // namespace
+
+void ShowElidedTextAsToolTip(QAbstractItemView* view) {
+    new TElidedToolTips(view);
+}
