@@ -1,6 +1,8 @@
 #include "ui/uMainForm.h"
 
+#include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
+#include "platform/Registry.h"
 #include "platform/SysUtils.h"
 #include "settings/uSettings.h"
 #include "skin/SkinData.h"
@@ -15,9 +17,11 @@
 #include "ui/help/HTMLHelpViewer.h"
 #include "ui/uAboutForm.h"
 #include "ui/uAddFileType.h"
+#include "ui/uCheckFileType.h"
 #include "ui/uDMSkins.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -25,8 +29,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -47,6 +54,9 @@ const char* const KCancelQuestion = "Do you wish to cancel changes?";
 const char* const KSwitchQuestion = "Do you wish to save changes before switching to another Outlook version";
 const char* const KExitQuestion = "Save changes before exit?";
 
+const char* const KEmptyEntryPlaceholder = "(empty entry)";
+const char* const KAdministratorOnly = "Only an administrator can change this.";
+
 constexpr int KClientWidth = 589;
 constexpr int KClientHeight = 346;
 
@@ -58,6 +68,36 @@ public:
         return text().compare(other.text(), Qt::CaseInsensitive) < 0;
     }
 };
+
+/// Draws an empty entry as a visible placeholder; what the entry holds, and what Save writes, stays empty.
+class TEntryDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(Qt::DisplayRole).toString().isEmpty()) {
+            option->text = QString::fromLatin1(KEmptyEntryPlaceholder);
+            option->font.setItalic(true);
+        }
+    }
+};
+
+/// The small mark of an entry with a hint: an exclamation mark in a round badge, in the theme's colours.
+QIcon HintMark(const QPalette& palette) {
+    QPixmap mark(12, 12);
+    mark.fill(Qt::transparent);
+    QPainter painter(&mark);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette.color(QPalette::Highlight));
+    painter.drawEllipse(QRectF(0.5, 0.5, 11, 11));
+    painter.setPen(QPen(palette.color(QPalette::HighlightedText), 1.6));
+    painter.drawLine(QPointF(6, 3), QPointF(6, 7));
+    painter.drawPoint(QPointF(6, 9.2));
+    return QIcon(mark);
+}
 
 QWidget* MakePanel(const char* name, QWidget* parent, const QRect& geometry) {
     auto* panel = new QWidget(parent);
@@ -217,6 +257,14 @@ void TMainForm::CreateActions() {
     addAction(actHelpContents);
     actHelpAbout = make("actHelpAbout", "&About Vellicor", "Help");
     actHelpAbout->OnExecute = [this](TAction*) { actHelpAboutExecute(); };
+    actCheckFileType = make("actCheckFileType", "C&heck a file type...", "File");
+    actCheckFileType->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    actCheckFileType->setShortcutContext(Qt::WindowShortcut);
+    actCheckFileType->OnExecute = [this](TAction*) { actCheckFileTypeExecute(); };
+    actCheckFileType->OnUpdate = [this](TAction* a) { a->setEnabled(FVersionIndex >= 0); };
+    addAction(actCheckFileType);
+    actPolicyHelp = make("actPolicyHelp", "Why?", "Help");
+    actPolicyHelp->OnExecute = [this](TAction*) { actPolicyHelpExecute(); };
     for (const auto& theme : ThemeTable()) {
         TAction* action = make(theme.Identifier, theme.Caption, "Theme");
         action->setCheckable(true);
@@ -277,6 +325,27 @@ void TMainForm::CreateComponents() {
     PageControl->setGeometry(0, 32, 429, bodyHeight - 32 - 47);
     SetSkinDataName(PageControl, QStringLiteral("tab"));
 
+    // Hidden until policy overrides the lists; while shown, it takes its height from the top of the tabs.
+    pnlPolicyNotice = new QWidget(clientPanel);
+    pnlPolicyNotice->setObjectName(QStringLiteral("pnlPolicyNotice"));
+    pnlPolicyNotice->setAttribute(Qt::WA_StyledBackground);
+    SetSkinDataName(pnlPolicyNotice, QStringLiteral("panel"));
+    pnlPolicyNotice->hide();
+    auto* noticeFrame = new QFrame(pnlPolicyNotice);
+    noticeFrame->setObjectName(QStringLiteral("bvlPolicyNotice"));
+    noticeFrame->setFrameShape(QFrame::Box);
+    SetSkinDataName(noticeFrame, QStringLiteral("bevel"));
+    auto* noticeIcon = new QLabel(pnlPolicyNotice);
+    noticeIcon->setObjectName(QStringLiteral("imgPolicyNotice"));
+    noticeIcon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+    noticeIcon->setGeometry(8, 6, 16, 16);
+    lblPolicyNotice = new QLabel(pnlPolicyNotice);
+    lblPolicyNotice->setObjectName(QStringLiteral("lblPolicyNotice"));
+    lblPolicyNotice->setWordWrap(true);
+    lblPolicyNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SetSkinDataName(lblPolicyNotice, QStringLiteral("stdlabel"));
+    MakeButton("btnPolicyHelp", pnlPolicyNotice, QRect(429 - 8 - 60, 5, 60, 25), actPolicyHelp);
+
     auto makePage = [this](const char* name, const char* caption, const char* labelName, const char* labelText,
                            const char* listName, const char* addName, TAction* add, const char* removeName,
                            TAction* remove, QListWidget*& list) {
@@ -295,6 +364,7 @@ void TMainForm::CreateComponents() {
         list->setUniformItemSizes(true); // one line of text each: no need to measure every entry
         list->setSortingEnabled(false);  // FormCreate switches sorting on
         SetSkinDataName(list, QStringLiteral("listbox"));
+        list->setItemDelegate(new TEntryDelegate(list));
         page->List = list;
         ShowElidedTextAsToolTip(list);
         auto* addButton = MakeButton(addName, page->Bottom, QRect(9, 5, 75, 25), add);
@@ -337,6 +407,8 @@ void TMainForm::CreateComponents() {
 void TMainForm::CreateMenus() {
     QMenu* file = MainMenuBar->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("mnuFile"));
+    file->addAction(actCheckFileType);
+    file->addSeparator();
     // The menu entry points at actClose but shows its own caption.
     auto* exitItem = file->addAction(QStringLiteral("E&xit"));
     exitItem->setObjectName(QStringLiteral("mnuFileExit"));
@@ -459,6 +531,7 @@ void TMainForm::LoadLists() {
     FVersionIndex = cbOutlookVersion->currentIndex();
     SetListBoxItems(lbAllowed, FOutlook->GetAllowedExtensions(FVersionIndex));
     SetListBoxItems(lbBlocked, FOutlook->GetBlockedExtensions(FVersionIndex));
+    RefreshPolicyStatus();
 }
 
 void TMainForm::SaveChanges() {
@@ -470,6 +543,7 @@ void TMainForm::SaveChanges() {
         FOutlook->SetBlockedExtensions(FVersionIndex, ListBoxItems(lbBlocked));
         FBlockedModified = false;
     }
+    RefreshPolicyStatus();
     if (FOutlook->IsOutlookRunning()) {
         ShowMessageDialog(QString::fromLatin1(KRestartText), mtInformation, ButtonSet({mbOK}), 0);
     }
@@ -496,6 +570,7 @@ void TMainForm::AddExtensions(QListWidget* listBox, bool& modified) {
             AddListBoxItem(listBox, item);
         }
         modified = true;
+        RefreshHints();
     }
 }
 
@@ -509,6 +584,7 @@ void TMainForm::RemoveSelected(QListWidget* listBox, bool& modified) {
     // that Remove takes only what the user picks.
     listBox->setCurrentRow(-1);
     modified = true;
+    RefreshHints();
 }
 
 void TMainForm::actAllowedAddExecute() {
@@ -530,6 +606,90 @@ void TMainForm::actHelpContentsExecute() {
 
 void TMainForm::actHelpAboutExecute() {
     ShowAboutForm();
+}
+
+void TMainForm::actCheckFileTypeExecute() {
+    if (FVersionIndex < 0) {
+        return;
+    }
+    // The saved state, read afresh: another program may have changed it since the lists were loaded.
+    const TOutlookInfo& version = FOutlook->FVersions.at(std::size_t(FVersionIndex));
+    TCheckFileTypeForm form(this, ReadSecurityLayers(platform::CurrentUserRegistry(), version.KeyPath),
+                            ReadDefaultLevel1List(), version.DisplayName, IsModified());
+    form.setWindowModality(Qt::WindowModal); // the help it opens stays usable beside it
+    form.exec();
+}
+
+void TMainForm::actPolicyHelpExecute() {
+    ShowHelpContext(kStillBlockedHelpContext);
+}
+
+void TMainForm::RefreshPolicyStatus() {
+    FLayers = {};
+    if (FVersionIndex >= 0 && std::size_t(FVersionIndex) < FOutlook->FVersions.size()) {
+        FLayers = ReadSecurityLayers(platform::CurrentUserRegistry(),
+                                     FOutlook->FVersions[std::size_t(FVersionIndex)].KeyPath);
+    }
+    try {
+        FDefaultLevel1 = ReadDefaultLevel1List();
+    } catch (const std::exception&) {
+        FDefaultLevel1.reset(); // no hint then rests on the default list; the Add dialog reports the file
+    }
+    const std::vector<std::string> overrides = PolicyOverrides(FLayers);
+    const QRect tabs(0, 32, 429, KClientHeight - 22 - 32 - 47);
+    if (overrides.empty()) {
+        pnlPolicyNotice->hide();
+        PageControl->setGeometry(tabs);
+    } else {
+        QString text;
+        for (const auto& line : overrides) {
+            text += ToQString(line) + QLatin1Char(' ');
+        }
+        text += QString::fromLatin1(KAdministratorOnly);
+        lblPolicyNotice->setText(text);
+        lblPolicyNotice->setToolTip(text);
+        const int textWidth = tabs.width() - 30 - 74;
+        const int lineHeight = lblPolicyNotice->fontMetrics().height();
+        const int textHeight = std::min(lblPolicyNotice->heightForWidth(textWidth), 5 * lineHeight);
+        const int height = std::max(36, textHeight + 10);
+        pnlPolicyNotice->setGeometry(tabs.x(), tabs.y(), tabs.width(), height);
+        pnlPolicyNotice->findChild<QFrame*>(QStringLiteral("bvlPolicyNotice"))
+            ->setGeometry(2, 1, tabs.width() - 4, height - 3);
+        lblPolicyNotice->setGeometry(30, 5, textWidth, height - 10);
+        PageControl->setGeometry(tabs.adjusted(0, height, 0, 0));
+        pnlPolicyNotice->show();
+    }
+    RefreshHints();
+}
+
+void TMainForm::RefreshHints() {
+    const std::vector<std::string> allowed = ListBoxItems(lbAllowed);
+    const std::vector<std::string> blocked = ListBoxItems(lbBlocked);
+    const TListHints hints(allowed, blocked, FLayers, FDefaultLevel1 ? &*FDefaultLevel1 : nullptr);
+    const QIcon mark = HintMark(lbAllowed->palette());
+    QPixmap none(12, 12);
+    none.fill(Qt::transparent);
+    const QIcon blank(none);
+    for (auto [listBox, side] : {std::pair{lbAllowed, EListSide::Allow}, std::pair{lbBlocked, EListSide::Block}}) {
+        std::vector<QString> tips;
+        bool any = false;
+        for (int i = 0; i < listBox->count(); ++i) {
+            // Rich text, so that the tooltip wraps its sentences instead of running across the screen.
+            QString tip;
+            for (const auto& line : hints.For(side, FromQString(listBox->item(i)->text()))) {
+                tip += QStringLiteral("<p>") + ToQString(line).toHtmlEscaped() + QStringLiteral("</p>");
+            }
+            any = any || !tip.isEmpty();
+            tips.push_back(tip.isEmpty() ? tip : QStringLiteral("<qt>") + tip + QStringLiteral("</qt>"));
+        }
+        // A list without hints looks as it always did; in one with hints, every entry keeps the mark's room
+        // so that the entries stay aligned.
+        for (int i = 0; i < listBox->count(); ++i) {
+            QListWidgetItem* item = listBox->item(i);
+            item->setToolTip(tips[std::size_t(i)]);
+            item->setIcon(!any ? QIcon() : tips[std::size_t(i)].isEmpty() ? blank : mark);
+        }
+    }
 }
 
 void TMainForm::actThemeExecute(TAction* action) {
@@ -571,6 +731,7 @@ void TMainForm::ApplyTheme(const QString& themeName) {
             action->setChecked(action->objectName() == themeName); // letter case counts here
         }
     }
+    RefreshHints(); // the marks take the theme's colours
 }
 
 std::optional<std::vector<std::string>> TMainForm::ExecuteAddFileTypeForm() {

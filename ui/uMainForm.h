@@ -1,5 +1,6 @@
 #pragma once
 
+#include "outlook/EffectiveStatus.h"
 #include "ui/SkinMessage.h"
 
 #include <QWidget>
@@ -54,6 +55,8 @@ public:
     TOutlookInteraction* Outlook() const { return FOutlook.get(); }
     TActionList* ActionList() const { return FActionList; }
     QWidget* ClientArea() const { return FClientArea; }
+    /// The policy and user layers of the version on screen, as last read (at loading and after saving).
+    const TSecurityLayers& SecurityLayers() const { return FLayers; }
 
     // Theme objects: the window's own theme slot, the live theme every window draws from, and the frame.
     TCompressedStoredSkin* skCompressedStoredSkin = nullptr;
@@ -75,6 +78,11 @@ public:
     TAction* actBlockedRemove = nullptr;
     TAction* actHelpContents = nullptr;
     TAction* actHelpAbout = nullptr;
+    TAction* actCheckFileType = nullptr;
+    TAction* actPolicyHelp = nullptr;
+    /// Above the tabs while policy overrides the lists of the version on screen.
+    QWidget* pnlPolicyNotice = nullptr;
+    QLabel* lblPolicyNotice = nullptr;
     std::vector<TAction*> ThemeActions;
 
 signals:
@@ -105,6 +113,13 @@ private:
     void actHelpContentsExecute();
     void actHelpAboutExecute();
     void actThemeExecute(TAction* action);
+    void actCheckFileTypeExecute();
+    void actPolicyHelpExecute();
+
+    /// Reads the layers of the version on screen again and shows or hides the policy notice.
+    void RefreshPolicyStatus();
+    /// Puts a mark and a tooltip on every list entry that does not do what its owner may expect.
+    void RefreshHints();
 
     /// Loads the live theme from the window's own copy of the default, unless a theme is live already.
     void UseBuiltInTheme();
@@ -114,6 +129,9 @@ private:
     std::unique_ptr<TOutlookInteraction> FOutlook;
     TActionList* FActionList = nullptr;
     QWidget* FClientArea = nullptr;
+    TSecurityLayers FLayers;
+    /// Outlook's default Level 1 list, when Extensions.txt could be read.
+    std::optional<std::vector<std::string>> FDefaultLevel1;
 };
 
 /// The one main window, set while it exists (the dialogs reach it, as the About dialog's link does).

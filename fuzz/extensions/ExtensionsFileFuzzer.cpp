@@ -1,6 +1,6 @@
 // Any bytes split into rows without reading out of bounds: one row per line of the text up to its first NUL
 // (CR LF, CR and LF each end a line; a break at the very end starts none), cut at the line's first space.
-#include "ui/ExtensionsFile.h"
+#include "outlook/ExtensionsFile.h"
 
 #include <algorithm>
 #include <cstddef>

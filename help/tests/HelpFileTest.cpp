@@ -67,12 +67,13 @@ TEST(HelpFileTest, NamesItsTitleContentsIndexAndADefaultTopicThatExist) {
     EXPECT_EQ(file->DefaultTopic(), "/topics/welcome.htm");
     EXPECT_TRUE(file->Exists(file->DefaultTopic()));
     EXPECT_EQ(file->TopicOfContext(1), "/topics/mainwindow.htm");
-    EXPECT_EQ(file->TopicOfContext(2), std::nullopt);
+    EXPECT_EQ(file->TopicOfContext(2), "/topics/stillblocked.htm");
+    EXPECT_EQ(file->TopicOfContext(3), std::nullopt);
     ASSERT_TRUE(file->Exists(file->ContentsFile()));
     ASSERT_TRUE(file->Exists(file->IndexFile()));
 
     const auto contents = ParseSitemap(*file->Read(file->ContentsFile()));
-    ASSERT_EQ(contents.size(), 4u);
+    ASSERT_EQ(contents.size(), 5u);
     EXPECT_EQ(contents[1].Name, "Using Vellicor");
     EXPECT_EQ(contents[1].Children.size(), 5u);
     std::vector<const TSitemapItem*> pending;
@@ -92,7 +93,7 @@ TEST(HelpFileTest, NamesItsTitleContentsIndexAndADefaultTopicThatExist) {
             pending.push_back(&child);
         }
     }
-    EXPECT_EQ(topics, 9);
+    EXPECT_EQ(topics, 10);
 }
 
 // Every link and picture of every page leads somewhere inside the file (or to the web).

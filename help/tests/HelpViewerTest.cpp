@@ -70,7 +70,7 @@ TEST(HelpViewerTest, OpensHelpAtTheTopicOfContextOneInOneWindowAndClosesItAtTheE
     emit browser->anchorClicked(QUrl("lists.htm"));
     EXPECT_EQ(ShownTopic(window), "/topics/lists.htm");
     auto* contents = window->findChild<QTreeWidget*>("tvContents");
-    ASSERT_EQ(contents->topLevelItemCount(), 4);
+    ASSERT_EQ(contents->topLevelItemCount(), 5);
     EXPECT_EQ(contents->currentItem()->text(0), "Allowed and blocked file types");
     QTreeWidgetItem* wine = contents->topLevelItem(2);
     emit contents->itemClicked(wine, 0);

@@ -33,7 +33,11 @@ void RegisterHtmlHelpViewer() {
 }
 
 void ShowHelpContents() {
-    HelpSystem().ShowContextHelp(kContentsHelpContext, kHelpFileName);
+    ShowHelpContext(kContentsHelpContext);
+}
+
+void ShowHelpContext(int context) {
+    HelpSystem().ShowContextHelp(context, kHelpFileName);
 }
 
 void FinalizeHtmlHelpViewer() {

@@ -9,6 +9,8 @@
 inline constexpr const char* kHelpFileName = "Help.chm";
 /// The help context of Help > Contents and of F1 in the main window.
 inline constexpr int kContentsHelpContext = 1;
+/// The help context of "Why is a file type still blocked?": the policy notice and the Check a file type dialog.
+inline constexpr int kStillBlockedHelpContext = 2;
 
 /// Shows help through HTML Help: accepts every context of every file.
 class THTMLHelpViewer : public ICustomHelpViewer {
@@ -36,6 +38,8 @@ void RegisterHtmlHelpViewer();
 /// Help > Contents and F1 in the main window: context 1 of "Help.chm". Failures of the help system
 /// ("No context-sensitive help installed", "No help found for context") are raised as Exception.
 void ShowHelpContents();
+/// A topic of "Help.chm" by its help context; fails as ShowHelpContents does.
+void ShowHelpContext(int context);
 /// Shutdown, after the settings store is finalised: the viewer issues HH_CLOSE_ALL (loading the library if no
 /// request has) and is unregistered.
 void FinalizeHtmlHelpViewer();

@@ -8,6 +8,7 @@
 #include "ui/linklabel/LinkLabel.h"
 #include "ui/uAboutForm.h"
 #include "ui/uAddFileType.h"
+#include "ui/uCheckFileType.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -185,6 +186,39 @@ TEST_F(HelpTest, theAddDialogsHelpButtonOpensTheHelpAsContentsDoes) {
         form->btnCancel->click();
     });
     EXPECT_FALSE(FForm->ExecuteAddFileTypeForm().has_value());
+}
+
+TEST_F(HelpTest, thePolicyNoticeAndTheCheckDialogOpenWhyIsAFileTypeStillBlocked) {
+    // Microsoft's baseline for Outlook 16.0, so that the notice shows.
+    WriteHive(VersionKeys("16.0", {}) + "[Software\\\\Policies\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook] 1733700000\n"
+                                        "\"DisallowAttachmentCustomization\"=dword:00000001\n\n");
+    TMainForm& form = Open();
+    ASSERT_TRUE(form.pnlPolicyNotice->isVisible());
+    auto* why = form.pnlPolicyNotice->findChild<QPushButton*>(QStringLiteral("btnPolicyHelp"));
+    ASSERT_NE(why, nullptr);
+    why->click();
+    Idle();
+    ASSERT_EQ(HelpWindows().size(), 1u);
+    auto* browser = HelpWindows()[0]->findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->source().path(), QStringLiteral("/topics/stillblocked.htm"));
+
+    emit browser->anchorClicked(QUrl(QStringLiteral("lists.htm")));
+    TBlockedWidgets blocked;
+    TModalScript script;
+    script.Then([&](QWidget* dialog) {
+        auto* check = qobject_cast<TCheckFileTypeForm*>(dialog);
+        ASSERT_NE(check, nullptr);
+        check->btnHelp->click();
+        testsupport::RunUntilIdle();
+        ASSERT_EQ(HelpWindows().size(), 1u);
+        EXPECT_EQ(browser->source().path(), QStringLiteral("/topics/stillblocked.htm"));
+        EXPECT_TRUE(check->isVisible());
+        EXPECT_FALSE(blocked.Seen(HelpWindows()[0]));
+        check->btnClose->click();
+    });
+    form.actCheckFileType->trigger();
+    EXPECT_EQ(script.Seen().size(), 1u);
 }
 
 } // namespace

@@ -379,7 +379,11 @@ TEST_F(MainFormTest, menusHoldTheirEntriesInOrder) {
     EXPECT_EQ(menus[0]->text(), QStringLiteral("File"));
     EXPECT_EQ(menus[1]->text(), QStringLiteral("Visual Theme"));
     EXPECT_EQ(menus[2]->text(), QStringLiteral("Help"));
-    EXPECT_EQ(menus[0]->menu()->actions().at(0)->text(), QStringLiteral("E&xit"));
+    const auto file = menus[0]->menu()->actions();
+    ASSERT_EQ(file.size(), 3);
+    EXPECT_EQ(file[0], form.actCheckFileType);
+    EXPECT_TRUE(file[1]->isSeparator());
+    EXPECT_EQ(file[2]->text(), QStringLiteral("E&xit"));
     const auto help = menus[2]->menu()->actions();
     ASSERT_EQ(help.size(), 3);
     EXPECT_EQ(help[0], form.actHelpContents);
