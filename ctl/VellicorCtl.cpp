@@ -87,14 +87,14 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
 // Which options a command takes; any other is a mistake worth reporting rather than ignoring.
 void CheckOptions(const TOptions& options) {
     const std::string& command = options.Command;
-    const bool reads = command == "versions" || command == "list" || command == "prefixes" || command == "status";
+    const bool reads = command == "versions" || command == "list" || command == "prefixes";
     const bool edits = command == "allow" || command == "block" || command == "unallow" || command == "unblock";
     const bool exports = command == "export";
     if (!reads && !edits && !exports) {
         Usage("Unknown command \"" + command + "\".");
     }
     if (options.Json && !reads) {
-        Usage("--json goes with the commands that read: versions, list, prefixes, status.");
+        Usage("--json goes with the commands that read: versions, list, prefixes.");
     }
     if (options.Exact && !edits) {
         Usage("--exact goes with allow, block, unallow and unblock.");
@@ -105,10 +105,10 @@ void CheckOptions(const TOptions& options) {
     if (options.Version && (command == "versions" || command == "prefixes")) {
         Usage("--version does not go with " + command + ".");
     }
-    if ((edits || command == "status") && options.Operands.empty()) {
+    if (edits && options.Operands.empty()) {
         Usage(command + " needs at least one file type.");
     }
-    if (!edits && command != "status" && !options.Operands.empty()) {
+    if (!edits && !options.Operands.empty()) {
         Usage(command + " takes no file types, but \"" + options.Operands.front() + "\" was given.");
     }
     if (exports && !options.Format) {
@@ -266,9 +266,6 @@ public:
         }
         if (command == "export") {
             return Export();
-        }
-        if (command == "status") {
-            Fail("The status command is not available in this build.");
         }
         return Edit();
     }
