@@ -1,11 +1,11 @@
 #include "ui/uAddFileType.h"
 
 #include "outlook/ExtensionList.h"
+#include "outlook/ExtensionsFile.h"
 #include "platform/StringCompare.h"
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "ui/Application.h"
-#include "ui/ExtensionsFile.h"
 #include "ui/help/HTMLHelpViewer.h"
 #include "ui/uMainForm.h"
 

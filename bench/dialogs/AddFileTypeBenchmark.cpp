@@ -1,8 +1,8 @@
 // Opening the Add file types dialog on a 10,000-line Extensions.txt: read, fill, one sort, first paint,
 // in the themed program (the main window exists, so the dialog takes its frame and theme).
+#include "outlook/ExtensionsFile.h"
 #include "settings/uSettings.h"
 #include "ui/Application.h"
-#include "ui/ExtensionsFile.h"
 #include "ui/uAddFileType.h"
 #include "ui/uMainForm.h"
 

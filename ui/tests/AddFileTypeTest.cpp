@@ -3,8 +3,8 @@
 #include "GuiTestSupport.h"
 
 #include "outlook/ExtensionList.h"
+#include "outlook/ExtensionsFile.h"
 #include "ui/Actions.h"
-#include "ui/ExtensionsFile.h"
 #include "ui/uAddFileType.h"
 
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 
 #include "GuiTestSupport.h"
 
-#include "ui/ExtensionsFile.h"
+#include "outlook/ExtensionsFile.h"
 
 #include <QListWidget>
 

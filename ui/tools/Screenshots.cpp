@@ -1,10 +1,10 @@
 // Renders the program's windows in every theme, offscreen, from the real classes: the main window,
 // the question box, the Add file types dialog and the About dialog. Used for the README's gallery.
 //   vellicor_screenshots <output folder> <demo user.reg> <folder holding Extensions.txt>
+#include "outlook/ExtensionsFile.h"
 #include "settings/uSettings.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
-#include "ui/ExtensionsFile.h"
 #include "ui/Product.h"
 #include "ui/SkinMessage.h"
 #include "ui/uAboutForm.h"

@@ -1,4 +1,4 @@
-#include "ui/ExtensionsFile.h"
+#include "outlook/ExtensionsFile.h"
 
 #include "platform/ExeFolder.h"
 #include "platform/Streams.h"
@@ -41,6 +41,21 @@ std::vector<TPredefinedFileType> ReadPredefinedFileTypes(const std::string& path
     std::string content(std::size_t(file.Size()), '\0');
     file.ReadBuffer(content.data(), std::int64_t(content.size()));
     return ParsePredefinedFileTypes(content);
+}
+
+std::vector<std::string> PredefinedExtensions(const std::vector<TPredefinedFileType>& rows) {
+    std::vector<std::string> extensions;
+    extensions.reserve(rows.size());
+    for (const auto& row : rows) {
+        if (!row.Extension.empty()) {
+            extensions.push_back(row.Extension);
+        }
+    }
+    return extensions;
+}
+
+std::vector<std::string> ReadDefaultLevel1List() {
+    return PredefinedExtensions(ReadPredefinedFileTypes(PredefinedFileTypesPath()));
 }
 
 namespace {
