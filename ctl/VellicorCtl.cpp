@@ -2,7 +2,10 @@
 
 #include "ctl/JsonWriter.h"
 #include "ctl/RegFile.h"
+#include "outlook/EffectiveStatus.h"
+#include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
+#include "platform/ExeFolder.h"
 #include "platform/Registry.h"
 #include "platform/WinePrefixes.h"
 
@@ -87,14 +90,14 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
 // Which options a command takes; any other is a mistake worth reporting rather than ignoring.
 void CheckOptions(const TOptions& options) {
     const std::string& command = options.Command;
-    const bool reads = command == "versions" || command == "list" || command == "prefixes";
+    const bool reads = command == "versions" || command == "list" || command == "prefixes" || command == "status";
     const bool edits = command == "allow" || command == "block" || command == "unallow" || command == "unblock";
     const bool exports = command == "export";
     if (!reads && !edits && !exports) {
         Usage("Unknown command \"" + command + "\".");
     }
     if (options.Json && !reads) {
-        Usage("--json goes with the commands that read: versions, list, prefixes.");
+        Usage("--json goes with the commands that read: versions, list, prefixes, status.");
     }
     if (options.Exact && !edits) {
         Usage("--exact goes with allow, block, unallow and unblock.");
@@ -105,10 +108,10 @@ void CheckOptions(const TOptions& options) {
     if (options.Version && (command == "versions" || command == "prefixes")) {
         Usage("--version does not go with " + command + ".");
     }
-    if (edits && options.Operands.empty()) {
+    if ((edits || command == "status") && options.Operands.empty()) {
         Usage(command + " needs at least one file type.");
     }
-    if (!edits && !options.Operands.empty()) {
+    if (!edits && command != "status" && !options.Operands.empty()) {
         Usage(command + " takes no file types, but \"" + options.Operands.front() + "\" was given.");
     }
     if (exports && !options.Format) {
@@ -267,6 +270,9 @@ public:
         if (command == "export") {
             return Export();
         }
+        if (command == "status") {
+            return Status();
+        }
         return Edit();
     }
 
@@ -324,6 +330,62 @@ private:
             }
             for (const std::string& item : blocked) {
                 FOut << "blocked\t" << item << '\n';
+            }
+        }
+        return ctlexit::Done;
+    }
+
+    // Outlook's default Level 1 list: Extensions.txt beside the program, as the program reads it, else where the
+    // Linux package puts the program's data (lib/vellicor beside bin/).
+    static std::vector<std::string> DefaultLevel1() {
+        try {
+            return ReadDefaultLevel1List();
+        } catch (const Exception& beside) {
+            const std::string installed = platform::GetExeFolder() + "../lib/vellicor/Extensions.txt";
+            try {
+                return PredefinedExtensions(ReadPredefinedFileTypes(installed));
+            } catch (const Exception&) {
+                Fail("Cannot read Outlook's default list of blocked file types, " + PredefinedFileTypesPath() + ": " +
+                     beside.Message() + " Reinstall Vellicor.");
+            }
+        }
+    }
+
+    int Status() {
+        TOutlookInteraction outlook;
+        const TOutlookInfo& info =
+            outlook.FVersions[static_cast<std::size_t>(ChooseVersion(outlook, FOptions.Version))];
+        const std::vector<std::string> defaults = DefaultLevel1();
+        const TSecurityLayers layers = ReadSecurityLayers(platform::CurrentUserRegistry(), info.KeyPath);
+        const std::string number = VersionNumber(info);
+        std::vector<TVerdict> verdicts;
+        for (const std::string& name : FOptions.Operands) {
+            verdicts.push_back(EvaluateAttachment(layers, name, defaults, number));
+        }
+        const std::vector<std::string> problems = LayerProblems(layers);
+        if (FOptions.Json) {
+            TJsonWriter json;
+            json.BeginObject();
+            PrefixMember(json);
+            json.Key("version").String(number).Key("name").String(info.DisplayName);
+            json.Key("results").BeginArray();
+            for (std::size_t i = 0; i < verdicts.size(); ++i) {
+                const TVerdict& verdict = verdicts[i];
+                json.BeginObject().Key("name").String(FOptions.Operands[i]).Key("extension").String(verdict.Extension);
+                json.Key("verdict").String(VerdictText(verdict.Verdict)).Key("reasons").Strings(verdict.Reasons);
+                json.Key("restsOnTodaysList").Bool(verdict.RestsOnTodaysList).EndObject();
+            }
+            json.EndArray().Key("problems").Strings(problems).EndObject();
+            FOut << json.Text();
+        } else {
+            for (std::size_t i = 0; i < verdicts.size(); ++i) {
+                FOut << FOptions.Operands[i] << ": " << VerdictText(verdicts[i].Verdict) << '\n';
+                for (const std::string& reason : verdicts[i].Reasons) {
+                    FOut << "  " << reason << '\n';
+                }
+            }
+            for (const std::string& problem : problems) {
+                FErr << problem << '\n';
             }
         }
         return ctlexit::Done;
@@ -560,6 +622,8 @@ Commands:
   unblock EXT...        take file types off the blocked list
   export                write both lists as a regedit file (--format reg) or as the
                         Group Policy values for the same lists (--format policy-reg)
+  status NAME...        what Outlook does with attachments of these names or types
+                        (blocked, open after saving, not blocked) and why, policy included
   prefixes              the Wine prefixes found, and which hold Outlook (Linux)
 
 Options:

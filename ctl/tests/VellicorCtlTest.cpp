@@ -3,11 +3,13 @@
 #include "ctl/VellicorCtl.h"
 
 #include "JsonReader.h"
+#include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
 #include "outlook/tests/RegistryFixture.h"
 
 #include "ScratchHive.h"
 #include "TempDir.h"
+#include "TestData.h"
 
 #include <gtest/gtest.h>
 
@@ -210,6 +212,7 @@ TEST_F(VellicorCtl, refusesWrongCommandLinesAndUnknownVersionsWithoutWriting) {
         {"--json on an edit", {"allow", "--json", ".py"}, 1, "--json goes with"},
         {"--exact on a read", {"list", "--exact"}, 1, "--exact goes with"},
         {"types given to list", {"list", ".py"}, 1, "takes no file types"},
+        {"status without a name", {"status", "--json"}, 1, "needs at least one file type"},
         {"export without a format", {"export"}, 1, "needs --format"},
         {"export in an unknown format", {"export", "--format", "csv"}, 1, "Unknown export format"},
         {"a type holding a separator", {"allow", ".a;.b"}, 1, "argument of its own"},
@@ -348,6 +351,60 @@ TEST_F(VellicorCtl, exportWritesAControlCharacterAsHexSoThatRegeditReadsIt) {
     EXPECT_NE(Utf16ToAscii(run.Out).find("\"Level1Add\"=hex(1):22,00,61,00,0a,00,62,00,22,00,00,00\r\n"),
               std::string::npos)
         << Utf16ToAscii(run.Out);
+}
+
+struct TStatusCase {
+    const char* Name;
+    std::string Verdict;
+    std::string Reason; // found among the reasons
+};
+
+// Outlook's default list from the source tree's Extensions.txt, as the program reads it beside itself.
+class VellicorCtlStatus : public VellicorCtl {
+protected:
+    VellicorCtlStatus() { SetPredefinedFileTypesFolderForTesting((testsupport::SourceDir() / "data").string() + "/"); }
+    ~VellicorCtlStatus() override { SetPredefinedFileTypesFolderForTesting(""); }
+
+    void Expect(const std::vector<TStatusCase>& cases) {
+        std::vector<std::string> args{"status", "--json"};
+        for (const TStatusCase& c : cases) {
+            args.push_back(c.Name);
+        }
+        const TRun run = Ctl(args);
+        ASSERT_EQ(run.Code, 0) << run.Err;
+        const jsontest::TValue json = jsontest::Parse(run.Out);
+        ASSERT_EQ(json["results"].Array.size(), cases.size());
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            SCOPED_TRACE(cases[i].Name);
+            const jsontest::TValue& result = json["results"].Array[i];
+            EXPECT_EQ(result["name"].String, cases[i].Name);
+            EXPECT_EQ(result["verdict"].String, cases[i].Verdict);
+            std::string reasons;
+            for (const std::string& reason : result["reasons"].Strings()) {
+                reasons += reason + "\n";
+            }
+            EXPECT_NE(reasons.find(cases[i].Reason), std::string::npos) << reasons;
+        }
+    }
+};
+
+TEST_F(VellicorCtlStatus, saysWhatOutlookDoesAndWhyWithAndWithoutPolicy) {
+    // The user's lists of the fixture: .exe allowed, .PY blocked.
+    Expect({{"report.pdf.exe", "open after saving", "Level1Remove"},
+            {".py", "blocked", "Level1Add"},
+            {"notes.txt", "not blocked by Outlook", ""}});
+
+    // Microsoft's baseline: security mode 3, demoting forbidden. The user's Level1Remove no longer counts.
+    const std::string policy = "Software\\Policies\\Microsoft\\Office\\16.0\\Outlook\\Security";
+    fixture::SetDword(policy, "AdminSecurityMode", 3);
+    fixture::SetString(policy, "FileExtensionsAddLevel1", ".zip");
+    const std::string before = FHive.Snapshot();
+    Expect({{"report.pdf.exe", "blocked", "Group Policy"}, {"archive.ZIP", "blocked", "Group Policy"}});
+    EXPECT_EQ(FHive.Snapshot(), before) << "status only reads";
+
+    // The text form: the verdict, then each reason indented.
+    const TRun text = Ctl({"status", ".exe"});
+    EXPECT_EQ(text.Out.rfind(".exe: blocked\n  ", 0), 0u) << text.Out;
 }
 
 TEST(VellicorCtlHelp, helpGoesToStandardOutputAndExitsZero) {

@@ -4,9 +4,11 @@
 #include "ctl/VellicorCtl.h"
 
 #include "JsonReader.h"
+#include "outlook/ExtensionsFile.h"
 #include "platform/WinePrefixes.h"
 
 #include "TempDir.h"
+#include "TestData.h"
 
 #include <gtest/gtest.h>
 
@@ -231,6 +233,8 @@ TEST_F(VellicorCtlWine, policyFileImportsAsTheGroupPolicyValues) {
     ASSERT_EQ(Ctl({"export", "--format", "policy-reg", "--prefix", source.Folder(), "-o", file}).Code, 0);
 
     TWinePrefix target;
+    ASSERT_EQ(target.Wine({"reg", "add", "HKCU\\Software\\Microsoft\\Office\\16.0\\Outlook", "/f"}), 0)
+        << target.LogText();
     ASSERT_EQ(target.Wine({"reg", "import", file}), 0) << target.LogText();
     const fs::path query = files / "query.txt";
     {
@@ -246,6 +250,28 @@ TEST_F(VellicorCtlWine, policyFileImportsAsTheGroupPolicyValues) {
           "    FileExtensionsAddLevel1    REG_SZ    .url", "    FileExtensionsRemoveLevel1    REG_SZ    .zip;.py"}) {
         EXPECT_NE(shown.find(line), std::string::npos) << line << "\n" << shown;
     }
+
+    // The evaluator finds the policy layer: the types come from policy now, not from the user's own lists.
+    target.Stop();
+    SetPredefinedFileTypesFolderForTesting((testsupport::SourceDir() / "data").string() + "/");
+    const TRun status = Ctl({"status", "--json", "--prefix", target.Folder(), ".url", "script.py"});
+    SetPredefinedFileTypesFolderForTesting("");
+    ASSERT_EQ(status.Code, 0) << status.Err;
+    const jsontest::TValue json = jsontest::Parse(status.Out);
+    ASSERT_EQ(json["results"].Array.size(), 2u);
+    const auto reasons = [&](std::size_t i) {
+        std::string text;
+        for (const std::string& reason : json["results"].Array[i]["reasons"].Strings()) {
+            text += reason + "\n";
+        }
+        return text;
+    };
+    EXPECT_EQ(json["results"].Array[0]["verdict"].String, "blocked");
+    EXPECT_NE(reasons(0).find("Group Policy adds it to Level 1 (FileExtensionsAddLevel1)"), std::string::npos)
+        << reasons(0);
+    EXPECT_EQ(json["results"].Array[1]["verdict"].String, "open after saving");
+    EXPECT_NE(reasons(1).find("Group Policy removes it from Level 1 (FileExtensionsRemoveLevel1)"), std::string::npos)
+        << reasons(1);
 }
 
 } // namespace
