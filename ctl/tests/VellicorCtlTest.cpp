@@ -274,6 +274,9 @@ TEST_F(VellicorCtl, jsonOfEveryReadingCommandParsesBackToWhatTheProgramReads) {
     EXPECT_EQ(json["versions"].Array[0]["name"].String, "Outlook 2007");
     EXPECT_EQ(json["versions"].Array[1]["version"].String, "16.0");
 
+    // Prefixes are looked for in a home of the test's own, never the user's.
+    testsupport::TTempDir home;
+    testsupport::TScopedEnv homeVariable("HOME", home.Path().string());
     run = Ctl({"prefixes", "--json"});
     ASSERT_EQ(run.Code, 0) << run.Err;
     EXPECT_EQ(jsontest::Parse(run.Out).Kind, jsontest::TValue::EKind::Array);
