@@ -638,7 +638,7 @@ Options:
   -h, --help            this text
 
 Changes merge into the existing lists: every entry, its spelling and order stay.
-Each change is one write, refused while Wine runs in the prefix.
+Each change is one write of the registry, refused while Wine runs in the prefix.
 
 Exit codes: 0 done, 1 wrong command line, 2 refused or failed,
 3 no Outlook version installed (or not the one named).
