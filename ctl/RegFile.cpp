@@ -44,7 +44,7 @@ std::u16string HexString(const std::u16string& prefix, const std::u16string& tex
     bytes += u'\0';
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned>(bytes[i]));
+        std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned>(bytes[i]) & 0xFFu); // one byte each
         line += Ascii(hex);
         if (i + 1 < bytes.size()) {
             line += u',';
