@@ -13,7 +13,7 @@ VELLICOR_BUILD_PACKAGES=(
 VELLICOR_TEST_PACKAGES=(
     "${VELLICOR_BUILD_PACKAGES[@]}"
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     locales
     # GUI tests on an X server of their own under a real window manager.
     xvfb openbox x11-utils

@@ -106,10 +106,23 @@ package_tests() {
     return $status
 }
 
+# The C++ sources as clang-format writes them (.clang-format), so that no change is buried in reformatting.
+style_check() {
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+}
+
+# The benchmarks are built, not run: their figures are read by hand, on an idle machine.
+bench_build() {
+    cmake --preset bench >/dev/null &&
+        cmake --build --preset bench -j "$jobs"
+}
+
+stage "Style (clang-format)" style_check
 stage "Linux tests (ASan, UBSan)" linux_tests
 stage "Windows build under Wine" windows_tests
 stage "Fuzzers" fuzz_tests
 stage "Debian package" package_tests
+stage "Benchmarks build" bench_build
 
 echo
 echo "==== Summary ===="

@@ -20,8 +20,7 @@ void Configure(TXMLSerializer& serializer, std::uint8_t options) {
     serializer.GenerateFormattedXML = (options & 16) == 0;
 }
 
-template <class T>
-void ReadAndWriteBack(TXMLSerializer& serializer, T& object, TMemoryStream& input) {
+template <class T> void ReadAndWriteBack(TXMLSerializer& serializer, T& object, TMemoryStream& input) {
     input.SetPosition(0);
     try {
         serializer.LoadObjectFromStream(object, input);

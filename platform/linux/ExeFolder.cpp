@@ -15,6 +15,8 @@ std::string GetExeFolder() {
     return path.substr(0, path.rfind('/') + 1);
 }
 
-char PathDelimiter() { return '/'; }
+char PathDelimiter() {
+    return '/';
+}
 
 } // namespace platform

@@ -1,5 +1,5 @@
-#include "platform/ExeFolder.h"
 #include "platform/SysUtils.h"
+#include "platform/ExeFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ TEST(ExeFolder, holdsThisTestProgram) {
     const std::string folder = platform::GetExeFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), platform::PathDelimiter());
-    const bool found = std::filesystem::exists(folder + "platform_tests") ||
-                       std::filesystem::exists(folder + "platform_tests.exe");
+    const bool found =
+        std::filesystem::exists(folder + "platform_tests") || std::filesystem::exists(folder + "platform_tests.exe");
     EXPECT_TRUE(found) << folder;
 }

@@ -21,6 +21,8 @@ std::string GetExeFolder() {
     }
 }
 
-char PathDelimiter() { return '\\'; }
+char PathDelimiter() {
+    return '\\';
+}
 
 } // namespace platform

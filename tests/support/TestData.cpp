@@ -12,6 +12,8 @@ std::filesystem::path SourceDir() {
     return VELLICOR_SOURCE_DIR;
 }
 
-std::filesystem::path DataFile(const std::string& relative) { return SourceDir() / relative; }
+std::filesystem::path DataFile(const std::string& relative) {
+    return SourceDir() / relative;
+}
 
 } // namespace testsupport

@@ -118,7 +118,8 @@ QImage Panel() {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    const bool ok = Logo().save(folder + QStringLiteral("/logo.png")) && Panel().save(folder + QStringLiteral("/panel.png")) &&
+    const bool ok = Logo().save(folder + QStringLiteral("/logo.png")) &&
+                    Panel().save(folder + QStringLiteral("/panel.png")) &&
                     Icon().save(folder + QStringLiteral("/icon.png"));
     if (!ok) {
         std::fprintf(stderr, "cannot write the pictures into %s\n", qPrintable(folder));

@@ -245,7 +245,8 @@ TEST_F(PolicyTest, withoutExtensionsTxtTheCheckSaysWhyInsteadOfAVerdict) {
     // Without Outlook's default list every type would look unblocked: no verdict rather than a wrong one.
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
-    EXPECT_TRUE(script.Seen()[0].Text.startsWith(QStringLiteral("Cannot open file"))) << script.Seen()[0].Text.toStdString();
+    EXPECT_TRUE(script.Seen()[0].Text.startsWith(QStringLiteral("Cannot open file")))
+        << script.Seen()[0].Text.toStdString();
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
+// <windows.h> comes before every other Windows header.
 #include <windows.h>
+
 #include <shellapi.h>
 
 void OpenWebPage(QWidget* owner, const std::string& address) {
