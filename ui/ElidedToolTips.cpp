@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
+#include <QTextDocument>
 #include <QToolTip>
 
 namespace {
@@ -32,12 +33,24 @@ protected:
         if (index.data(Qt::CheckStateRole).isValid()) {
             option.features |= QStyleOptionViewItem::HasCheckIndicator;
         }
+        if (index.data(Qt::DecorationRole).isValid()) {
+            option.features |= QStyleOptionViewItem::HasDecoration;
+            option.decorationSize = FView->iconSize().isValid() ? FView->iconSize() : QSize(16, 16);
+        }
         const QRect room = FView->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, FView);
         const int margin = FView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, FView) + 1;
         if (FView->fontMetrics().horizontalAdvance(text) + 2 * margin <= room.width()) {
             return false;
         }
-        QToolTip::showText(help->globalPos(), text, FView->viewport(), option.rect);
+        // An entry's own tooltip (a hint on it) goes on under the whole text rather than being lost.
+        const QString own = index.data(Qt::ToolTipRole).toString();
+        QString tip = text;
+        if (!own.isEmpty()) {
+            tip =
+                QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>") +
+                (Qt::mightBeRichText(own) ? own : QStringLiteral("<p>") + own.toHtmlEscaped() + QStringLiteral("</p>"));
+        }
+        QToolTip::showText(help->globalPos(), tip, FView->viewport(), option.rect);
         return true;
     }
 

@@ -6,7 +6,9 @@
 #include "ui/uAddFileType.h"
 #include "ui/uCheckFileType.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QToolTip>
 
 namespace {
 
@@ -245,7 +248,27 @@ TEST_F(PolicyTest, withoutExtensionsTxtTheCheckSaysWhyInsteadOfAVerdict) {
     // Without Outlook's default list every type would look unblocked: no verdict rather than a wrong one.
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
-    EXPECT_TRUE(script.Seen()[0].Text.startsWith(QStringLiteral("Cannot open file"))) << script.Seen()[0].Text.toStdString();
+    EXPECT_TRUE(script.Seen()[0].Text.startsWith(QStringLiteral("Cannot open file")))
+        << script.Seen()[0].Text.toStdString();
+}
+
+TEST_F(PolicyTest, anEntryCutShortShowsWholeWithItsHint) {
+    const QString longEntry = QString(90, QLatin1Char('x'));
+    WriteHive(VersionKeys("16.0", {{"Level1Remove", "\"" + longEntry.toStdString() + ";.js\""}}));
+    TMainForm& form = Open();
+    const auto toolTipAt = [&form](int row) {
+        QToolTip::hideText();
+        const QPoint point = form.lbAllowed->visualItemRect(form.lbAllowed->item(row)).center();
+        QHelpEvent event(QEvent::ToolTip, point, form.lbAllowed->viewport()->mapToGlobal(point));
+        QApplication::sendEvent(form.lbAllowed->viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    ASSERT_EQ(form.lbAllowed->item(0)->text(), QStringLiteral(".js"));
+    const QString tip = toolTipAt(1);
+    EXPECT_TRUE(tip.contains(longEntry)) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("No leading dot"))) << tip.toStdString();
+    EXPECT_EQ(form.lbAllowed->item(0)->toolTip(), QString());
+    QToolTip::hideText();
 }
 
 } // namespace
