@@ -5,6 +5,8 @@
 #include <QTextDocument>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace {
 
 class TElidedToolTips : public QObject {
@@ -39,7 +41,10 @@ protected:
         }
         const QRect room = FView->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, FView);
         const int margin = FView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, FView) + 1;
-        if (FView->fontMetrics().horizontalAdvance(text) + 2 * margin <= room.width()) {
+        // With an icon the style sizes the text's rectangle to the text itself, and a list's cell may reach past
+        // what shows: the room runs from where the text starts to the visible end of the cell.
+        const int end = std::min(option.rect.right(), FView->viewport()->rect().right()) + 1;
+        if (FView->fontMetrics().horizontalAdvance(text) + 2 * margin <= end - room.left()) {
             return false;
         }
         // An entry's own tooltip (a hint on it) goes on under the whole text rather than being lost.

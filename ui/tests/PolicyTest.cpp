@@ -254,7 +254,7 @@ TEST_F(PolicyTest, withoutExtensionsTxtTheCheckSaysWhyInsteadOfAVerdict) {
 
 TEST_F(PolicyTest, anEntryCutShortShowsWholeWithItsHint) {
     const QString longEntry = QString(90, QLatin1Char('x'));
-    WriteHive(VersionKeys("16.0", {{"Level1Remove", "\"" + longEntry.toStdString() + ";.js\""}}));
+    WriteHive(VersionKeys("16.0", {{"Level1Remove", "\"" + longEntry.toStdString() + ";.js;.Exe;.exe\""}}));
     TMainForm& form = Open();
     const auto toolTipAt = [&form](int row) {
         QToolTip::hideText();
@@ -263,11 +263,15 @@ TEST_F(PolicyTest, anEntryCutShortShowsWholeWithItsHint) {
         QApplication::sendEvent(form.lbAllowed->viewport(), &event);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
-    ASSERT_EQ(form.lbAllowed->item(0)->text(), QStringLiteral(".js"));
-    const QString tip = toolTipAt(1);
+    ASSERT_EQ(Items(form.lbAllowed).last(), longEntry);
+    const QString tip = toolTipAt(3);
     EXPECT_TRUE(tip.contains(longEntry)) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("No leading dot"))) << tip.toStdString();
-    EXPECT_EQ(form.lbAllowed->item(0)->toolTip(), QString());
+    // An entry that fits shows its hint alone.
+    const QListWidgetItem* duplicate = form.lbAllowed->item(0);
+    ASSERT_FALSE(duplicate->toolTip().isEmpty());
+    EXPECT_EQ(toolTipAt(0), duplicate->toolTip());
+    EXPECT_EQ(form.lbAllowed->findItems(QStringLiteral(".js"), Qt::MatchExactly).first()->toolTip(), QString());
     QToolTip::hideText();
 }
 
