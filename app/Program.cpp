@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "app/Display.h"
+#include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
 #include "ui/Application.h"
 #include "ui/Product.h"
@@ -14,6 +15,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -25,9 +27,37 @@ void ShowPlainMessage(const std::string& text) {
     box.exec();
 }
 
+/// "--prefix DIR" or "--prefix=DIR": the Wine prefix to edit, chosen before anything reads the hive. Empty
+/// when all is well, else what is wrong.
+std::string ChoosePrefix(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        std::string folder;
+        if (arg == "--prefix") {
+            if (i + 1 >= argc) {
+                return "The option --prefix needs the folder of a Wine prefix.";
+            }
+            folder = argv[++i];
+        } else if (arg.starts_with("--prefix=")) {
+            folder = arg.substr(9);
+        } else {
+            continue;
+        }
+        std::string error;
+        if (!platform::SelectWinePrefix(folder, error)) {
+            return error;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 int RunProgram(int argc, char** argv, const std::function<void()>& whenShown) {
+    if (const std::string problem = ChoosePrefix(argc, argv); !problem.empty()) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 2;
+    }
     if (const std::string problem = DisplayProblem(); !problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 2;

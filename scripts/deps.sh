@@ -18,6 +18,8 @@ VELLICOR_TEST_PACKAGES=(
     # GUI tests on an X server of their own under a real window manager.
     xvfb openbox x11-utils
 )
+# Building and checking the Debian package: dpkg-shlibdeps, the desktop entry's and the metainfo's validators.
+VELLICOR_PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils appstream)
 # Windows cross-build and Wine, without recommends (no 32-bit Wine, no desktop bits).
 VELLICOR_WINE_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine)
 

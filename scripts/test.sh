@@ -47,9 +47,69 @@ fuzz_tests() {
         ctest --preset fuzz -j "$jobs"
 }
 
+# The Debian package of both programs, from the release build: the desktop entry and the metainfo validated,
+# then the package installed with apt, its programs run, and removed again, leaving none of its files.
+package_tests() {
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    local apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -y -qq)
+    vellicor_install "${VELLICOR_PACKAGE_PACKAGES[@]}" &&
+        cmake --preset release >/dev/null &&
+        cmake --build --preset release -j "$jobs" &&
+        rm -f build/release/vellicor_*.deb &&
+        (cd build/release && cpack -G DEB) &&
+        desktop-file-validate app/linux/vellicor.desktop &&
+        appstreamcli validate --no-net data/org.vellicor.vellicor.metainfo.xml || return 1
+    local deb
+    deb=$(ls build/release/vellicor_*.deb) || return 1
+    # The dependencies come from the build: without them apt would install a program that cannot start.
+    dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || {
+        echo "The package does not depend on the Qt libraries the program links." >&2
+        return 1
+    }
+    # A package left by an earlier run would make apt keep it instead of installing this one.
+    if dpkg-query -W -f='${Status}' vellicor 2>/dev/null | grep -q 'install ok installed'; then
+        "${apt[@]}" remove vellicor || return 1
+    fi
+    "${apt[@]}" install "./$deb" || return 1
+    local files status=0 prefix
+    files=$(dpkg-query -L vellicor)
+    prefix=$(mktemp -d)
+    cp ctl/tests/data/user.reg "$prefix/"
+    # Output is captured, not piped: with pipefail a reader that stops early would fail the writer.
+    local help versions gui missing
+    help=$(/usr/bin/vellicorctl --help)
+    versions=$(/usr/bin/vellicorctl --prefix "$prefix" versions)
+    # Without a display the program says so and ends: it started, its libraries all found, the prefix taken.
+    gui=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM /usr/bin/vellicor --prefix "$prefix" 2>&1)
+    missing=$(/usr/bin/vellicor --prefix "$prefix/missing" 2>&1)
+    {
+        [[ $help == "Usage: vellicorctl"* ]] &&
+            [ "$versions" = "$(printf '12.0\tOutlook 2007\n16.0\tOutlook 16.0')" ] &&
+            [[ $gui == *"needs a graphical desktop"* ]] &&
+            [[ $missing == *"$prefix/missing does not exist"* ]] &&
+            [ -f /usr/share/man/man1/vellicorctl.1 ] &&
+            desktop-file-validate /usr/share/applications/vellicor.desktop &&
+            appstreamcli validate --no-net /usr/share/metainfo/org.vellicor.vellicor.metainfo.xml
+    } || { echo "The installed programs did not run as expected." >&2; status=1; }
+    rm -rf "$prefix"
+    "${apt[@]}" remove vellicor || status=1
+    local file
+    while IFS= read -r file; do
+        if [ -f "$file" ] || [ -L "$file" ]; then
+            echo "Left behind after removing the package: $file" >&2
+            status=1
+        fi
+    done <<<"$files"
+    # Its ldconfig call (for the help viewer's library) leaves dpkg a record of it until purged.
+    "${apt[@]}" purge vellicor || status=1
+    return $status
+}
+
 stage "Linux tests (ASan, UBSan)" linux_tests
 stage "Windows build under Wine" windows_tests
 stage "Fuzzers" fuzz_tests
+stage "Debian package" package_tests
 
 echo
 echo "==== Summary ===="

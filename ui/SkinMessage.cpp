@@ -3,6 +3,7 @@
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "ui/Application.h"
+#include "ui/MessageIcon.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -208,7 +209,8 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
     image->setObjectName(QStringLiteral("Image"));
     image->setFixedSize(32, 32);
     if (kindInfo.HasIcon) {
-        image->setPixmap(QApplication::style()->standardIcon(kindInfo.Icon).pixmap(32, 32));
+        // Drawn for the screen it shows on, so that it is sharp at any scale.
+        image->setPixmap(MessageKindIcon(kindInfo.Icon).pixmap(QSize(32, 32), image->devicePixelRatioF()));
     }
     image->move(5, std::max(10, label->y() + label->height() / 2 - 16));
 

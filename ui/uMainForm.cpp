@@ -7,6 +7,7 @@
 #include "settings/uSettings.h"
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
+#include "skin/SkinTheme.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
 #include "ui/ElidedToolTips.h"
@@ -199,6 +200,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     LoadDefaultStoredSkin(*skCompressedStoredSkin);
     skSkinData = new TSkinData(this);
     skSkinData->setObjectName(QStringLiteral("skSkinData"));
+    connect(skSkinData, &TSkinData::SkinChanged, this, [this] { ApplyThemeToToolTips(skSkinData->Theme()); });
     // The live theme is loaded by FormCreate: the saved theme, or this copy when that cannot be applied.
     CreateActions();
     CreateComponents();

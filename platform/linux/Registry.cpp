@@ -2,6 +2,7 @@
 // CrossOver. wineserver reads that file when it starts and writes it back whole from memory, so a change
 // is written only while no wineserver runs for the prefix, under its lock, and by replacing the file at once.
 #include "platform/Registry.h"
+#include "platform/WinePrefixes.h"
 
 #include "platform/linux/HiveReplace.h"
 #include "platform/linux/WineHive.h"
@@ -27,21 +28,9 @@ namespace {
 
 using wine::THiveFile;
 
+// The prefix is looked up afresh by every operation, so that a prefix chosen on the command line counts.
 std::string PrefixFolder() {
-    if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
-        std::string folder(prefix);
-        while (folder.size() > 1 && folder.back() == '/') {
-            folder.pop_back();
-        }
-        return folder;
-    }
-    std::string home;
-    if (const char* value = std::getenv("HOME"); value != nullptr && *value != '\0') {
-        home = value;
-    } else if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
-        home = user->pw_dir;
-    }
-    return home + "/.wine";
+    return CurrentWinePrefix();
 }
 
 std::string ErrorText(int error) {

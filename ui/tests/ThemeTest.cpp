@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 
 #include <gmock/gmock.h>
 
@@ -101,6 +102,13 @@ TEST_F(ThemeTest, choosingVistaAppliesItChecksItAloneAndSavesItAtOnceForTheNextS
     ASSERT_TRUE(SettingsFileExists()) << "saved at once";
     EXPECT_THAT(SettingsFile(), HasSubstr("actThemeVista"));
     EXPECT_EQ(SavedSkinName(), "actThemeVista");
+
+    // Tooltips, windows of their own, take the theme's colours and font too.
+    EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase),
+              form.skSkinData->Theme()->Palette().color(QPalette::ToolTipBase));
+    EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText),
+              form.skSkinData->Theme()->Palette().color(QPalette::ToolTipText));
+    EXPECT_EQ(QToolTip::font(), form.skSkinData->Theme()->DefaultFont());
 
     TMainForm& next = Restart();
     EXPECT_EQ(Applied(next), QStringLiteral("Vista"));
