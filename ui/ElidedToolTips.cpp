@@ -2,7 +2,10 @@
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
+#include <QTextDocument>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace {
 
@@ -32,12 +35,27 @@ protected:
         if (index.data(Qt::CheckStateRole).isValid()) {
             option.features |= QStyleOptionViewItem::HasCheckIndicator;
         }
+        if (index.data(Qt::DecorationRole).isValid()) {
+            option.features |= QStyleOptionViewItem::HasDecoration;
+            option.decorationSize = FView->iconSize().isValid() ? FView->iconSize() : QSize(16, 16);
+        }
         const QRect room = FView->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, FView);
         const int margin = FView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, FView) + 1;
-        if (FView->fontMetrics().horizontalAdvance(text) + 2 * margin <= room.width()) {
+        // With an icon the style sizes the text's rectangle to the text itself, and a list's cell may reach past
+        // what shows: the room runs from where the text starts to the visible end of the cell.
+        const int end = std::min(option.rect.right(), FView->viewport()->rect().right()) + 1;
+        if (FView->fontMetrics().horizontalAdvance(text) + 2 * margin <= end - room.left()) {
             return false;
         }
-        QToolTip::showText(help->globalPos(), text, FView->viewport(), option.rect);
+        // An entry's own tooltip (a hint on it) goes on under the whole text rather than being lost.
+        const QString own = index.data(Qt::ToolTipRole).toString();
+        QString tip = text;
+        if (!own.isEmpty()) {
+            tip =
+                QStringLiteral("<p>") + text.toHtmlEscaped() + QStringLiteral("</p>") +
+                (Qt::mightBeRichText(own) ? own : QStringLiteral("<p>") + own.toHtmlEscaped() + QStringLiteral("</p>"));
+        }
+        QToolTip::showText(help->globalPos(), tip, FView->viewport(), option.rect);
         return true;
     }
 

@@ -344,7 +344,8 @@ void TMainForm::CreateComponents() {
     lblPolicyNotice->setWordWrap(true);
     lblPolicyNotice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SetSkinDataName(lblPolicyNotice, QStringLiteral("stdlabel"));
-    MakeButton("btnPolicyHelp", pnlPolicyNotice, QRect(429 - 8 - 60, 5, 60, 25), actPolicyHelp);
+    QPushButton* btnPolicyHelp =
+        MakeButton("btnPolicyHelp", pnlPolicyNotice, QRect(429 - 8 - 60, 5, 60, 25), actPolicyHelp);
 
     auto makePage = [this](const char* name, const char* caption, const char* labelName, const char* labelText,
                            const char* listName, const char* addName, TAction* add, const char* removeName,
@@ -396,6 +397,7 @@ void TMainForm::CreateComponents() {
     setTabOrder(btnSave, btnCancel);
     setTabOrder(btnCancel, btnExit);
     setTabOrder(btnExit, cbOutlookVersion);
+    setTabOrder(cbOutlookVersion, btnPolicyHelp); // only while the notice shows
     // Once saved or cancelled there is nothing left for either button: the focus goes back to the list.
     const auto shownList = [this]() -> QWidget* { return PageControl->currentIndex() == 0 ? lbAllowed : lbBlocked; };
     SetFocusWhenDisabled(btnSave, shownList);
@@ -680,7 +682,7 @@ void TMainForm::RefreshHints() {
                 tip += QStringLiteral("<p>") + ToQString(line).toHtmlEscaped() + QStringLiteral("</p>");
             }
             any = any || !tip.isEmpty();
-            tips.push_back(tip.isEmpty() ? tip : QStringLiteral("<qt>") + tip + QStringLiteral("</qt>"));
+            tips.push_back(tip);
         }
         // A list without hints looks as it always did; in one with hints, every entry keeps the mark's room
         // so that the entries stay aligned.

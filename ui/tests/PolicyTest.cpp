@@ -6,7 +6,9 @@
 #include "ui/uAddFileType.h"
 #include "ui/uCheckFileType.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QToolTip>
 
 namespace {
 
@@ -247,6 +250,29 @@ TEST_F(PolicyTest, withoutExtensionsTxtTheCheckSaysWhyInsteadOfAVerdict) {
     EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
     EXPECT_TRUE(script.Seen()[0].Text.startsWith(QStringLiteral("Cannot open file")))
         << script.Seen()[0].Text.toStdString();
+}
+
+TEST_F(PolicyTest, anEntryCutShortShowsWholeWithItsHint) {
+    const QString longEntry = QString(90, QLatin1Char('x'));
+    WriteHive(VersionKeys("16.0", {{"Level1Remove", "\"" + longEntry.toStdString() + ";.js;.Exe;.exe\""}}));
+    TMainForm& form = Open();
+    const auto toolTipAt = [&form](int row) {
+        QToolTip::hideText();
+        const QPoint point = form.lbAllowed->visualItemRect(form.lbAllowed->item(row)).center();
+        QHelpEvent event(QEvent::ToolTip, point, form.lbAllowed->viewport()->mapToGlobal(point));
+        QApplication::sendEvent(form.lbAllowed->viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    ASSERT_EQ(Items(form.lbAllowed).last(), longEntry);
+    const QString tip = toolTipAt(3);
+    EXPECT_TRUE(tip.contains(longEntry)) << tip.toStdString();
+    EXPECT_TRUE(tip.contains(QStringLiteral("No leading dot"))) << tip.toStdString();
+    // An entry that fits shows its hint alone.
+    const QListWidgetItem* duplicate = form.lbAllowed->item(0);
+    ASSERT_FALSE(duplicate->toolTip().isEmpty());
+    EXPECT_EQ(toolTipAt(0), duplicate->toolTip());
+    EXPECT_EQ(form.lbAllowed->findItems(QStringLiteral(".js"), Qt::MatchExactly).first()->toolTip(), QString());
+    QToolTip::hideText();
 }
 
 } // namespace
