@@ -21,6 +21,7 @@ if [ -z "${WINEPREFIX:-}" ] && [ ! -f "$HOME/.wine/user.reg" ]; then
         mkdir -p "$demo"
         cp examples/demo-user.reg "$demo/user.reg"
     fi
+    touch "$demo/.vellicor-demo" # the window says that it edits a demo
     export WINEPREFIX="$demo"
     echo "No Wine prefix on this machine: Vellicor edits the demo prefix $WINEPREFIX"
 fi

@@ -1,5 +1,8 @@
 #include "ui/uAboutForm.h"
 
+#include "platform/WinePrefixes.h"
+#include "ui/DemoPrefix.h"
+
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "ui/Application.h"
@@ -49,6 +52,21 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     lblVersion->setGeometry(121, 27, 247, 30);
     lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SetSkinDataName(lblVersion, QStringLiteral("stdlabel"));
+
+    // Which user.reg the program edits, where that is a Wine prefix's rather than the system's registry.
+    if (const std::string prefix = platform::CurrentWinePrefix(); !prefix.empty()) {
+        lblWinePrefix = new QLabel(client);
+        lblWinePrefix->setObjectName(QStringLiteral("lblWinePrefix"));
+        lblWinePrefix->setGeometry(121, 62, 247, 30);
+        lblWinePrefix->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        SetSkinDataName(lblWinePrefix, QStringLiteral("stdlabel"));
+        const QString folder = ToQString(prefix);
+        const QString heading =
+            IsDemoWinePrefix(prefix) ? QStringLiteral("Wine prefix (a demo):") : QStringLiteral("Wine prefix:");
+        lblWinePrefix->setText(heading + QLatin1Char('\n') +
+                               lblWinePrefix->fontMetrics().elidedText(folder, Qt::ElideMiddle, 247));
+        lblWinePrefix->setToolTip(folder);
+    }
 
     LinkLabel2 = new linklabel::TLinkLabel(client);
     LinkLabel2->setObjectName(QStringLiteral("LinkLabel2"));

@@ -17,6 +17,7 @@ public:
     QLabel* Image1 = nullptr;
     QLabel* lblProductName = nullptr;
     QLabel* lblVersion = nullptr;
+    QLabel* lblWinePrefix = nullptr; // where the hive is a Wine prefix's user.reg
     linklabel::TLinkLabel* LinkLabel2 = nullptr;
     QPushButton* btnOK = nullptr;
 

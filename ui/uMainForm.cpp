@@ -4,12 +4,14 @@
 #include "outlook/OutlookInteraction.h"
 #include "platform/Registry.h"
 #include "platform/SysUtils.h"
+#include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinTheme.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
+#include "ui/DemoPrefix.h"
 #include "ui/ElidedToolTips.h"
 #include "ui/OpenWebPage.h"
 #include "ui/Product.h"
@@ -56,6 +58,8 @@ const char* const KExitQuestion = "Save changes before exit?";
 
 const char* const KEmptyEntryPlaceholder = "(empty entry)";
 const char* const KAdministratorOnly = "Only an administrator can change this.";
+const char* const KDemoPrefix = "This is a demo Wine prefix, made from examples/demo-user.reg to try Vellicor out: no "
+                                "Outlook reads what you save here.";
 
 constexpr int KClientWidth = 589;
 constexpr int KClientHeight = 346;
@@ -639,15 +643,23 @@ void TMainForm::RefreshPolicyStatus() {
     }
     const std::vector<std::string> overrides = PolicyOverrides(FLayers);
     const QRect tabs(0, 32, 429, KClientHeight - 22 - 32 - 47);
-    if (overrides.empty()) {
+    const bool demo = IsDemoWinePrefix(platform::CurrentWinePrefix());
+    if (overrides.empty() && !demo) {
         pnlPolicyNotice->hide();
         PageControl->setGeometry(tabs);
     } else {
         QString text;
+        if (demo) {
+            text += QString::fromLatin1(KDemoPrefix) + QLatin1Char(' ');
+        }
         for (const auto& line : overrides) {
             text += ToQString(line) + QLatin1Char(' ');
         }
-        text += QString::fromLatin1(KAdministratorOnly);
+        if (!overrides.empty()) {
+            text += QString::fromLatin1(KAdministratorOnly);
+        }
+        text = text.trimmed();
+        pnlPolicyNotice->findChild<QPushButton*>(QStringLiteral("btnPolicyHelp"))->setVisible(!overrides.empty());
         lblPolicyNotice->setText(text);
         lblPolicyNotice->setToolTip(text);
         const int textWidth = tabs.width() - 30 - 74;

@@ -3,11 +3,13 @@
 #include "FakeWineServer.h"
 #include "NamedProcess.h"
 
+#include "platform/WinePrefixes.h"
 #include "ui/Actions.h"
 #include "ui/uAddFileType.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -431,4 +433,44 @@ TEST_F(MainFormTest, theKeyboardRemovesAndSavesOnlyWhatTheUserMeant) {
     EXPECT_NE(Hive().find("\"Level1Add\"=\".a\""), std::string::npos);
     EXPECT_FALSE(form.actSave->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), form.lbBlocked);
+}
+
+// The demo prefix that the run script makes says so in the window, and About names the prefix edited.
+TEST_F(MainFormTest, theWindowSaysWhenItEditsTheDemoPrefixAndAboutNamesThePrefix) {
+    if (!platform::UsesWinePrefixes()) {
+        GTEST_SKIP() << "the hive is the system's registry here, not a Wine prefix";
+    }
+    WriteHive(VersionKeys("16.0", {}));
+    const std::string prefix = (FDir.Path() / "prefix").string();
+    for (const bool demo : {false, true}) {
+        SCOPED_TRACE(demo ? "demo prefix" : "a prefix of the user's own");
+        if (demo) {
+            testsupport::WriteFileBytes(FDir.Path() / "prefix" / ".vellicor-demo", "");
+        }
+        TMainForm& form = Open();
+        auto* notice = form.findChild<QLabel*>(QStringLiteral("lblPolicyNotice"));
+        ASSERT_NE(notice, nullptr);
+        EXPECT_EQ(notice->parentWidget()->isVisible(), demo);
+        if (demo) {
+            EXPECT_TRUE(notice->text().startsWith(QStringLiteral("This is a demo Wine prefix")))
+                << notice->text().toStdString();
+            EXPECT_FALSE(form.findChild<QPushButton*>(QStringLiteral("btnPolicyHelp"))->isVisible())
+                << "no policy to explain";
+        }
+        TModalScript script;
+        QString shown;
+        QString full;
+        script.Then([&](QWidget* about) {
+            auto* label = about->findChild<QLabel*>(QStringLiteral("lblWinePrefix"));
+            if (label != nullptr) {
+                shown = label->text();
+                full = label->toolTip();
+            }
+            about->close();
+        });
+        form.actHelpAbout->trigger();
+        EXPECT_EQ(full, QString::fromStdString(prefix));
+        EXPECT_TRUE(shown.startsWith(demo ? QStringLiteral("Wine prefix (a demo):") : QStringLiteral("Wine prefix:")))
+            << shown.toStdString();
+    }
 }
