@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QStyle>
+#include <QToolTip>
 #include <QWidget>
 
 #include <algorithm>
@@ -198,4 +199,23 @@ int TSkinData::FrameMinWidth() const {
 int TSkinData::FrameMaxWidth() const {
     const TSkinObject* form = FTheme ? FTheme->Object(QStringLiteral("form")) : nullptr;
     return form == nullptr ? QWIDGETSIZE_MAX : form->Int(QStringLiteral("MaxWidth"), QWIDGETSIZE_MAX);
+}
+
+void ApplyThemeToToolTips(const TSkinTheme* theme) {
+    static const QPalette platformPalette = QToolTip::palette();
+    static const QFont platformFont = QToolTip::font();
+    if (theme == nullptr) {
+        QToolTip::setPalette(platformPalette);
+        QToolTip::setFont(platformFont);
+        return;
+    }
+    QPalette palette = platformPalette;
+    for (const QPalette::ColorRole role : {QPalette::ToolTipBase, QPalette::Window}) {
+        palette.setColor(role, theme->Palette().color(QPalette::ToolTipBase));
+    }
+    for (const QPalette::ColorRole role : {QPalette::ToolTipText, QPalette::WindowText}) {
+        palette.setColor(role, theme->Palette().color(QPalette::ToolTipText));
+    }
+    QToolTip::setPalette(palette);
+    QToolTip::setFont(theme->DefaultFont());
 }

@@ -134,3 +134,7 @@ private:
     QPointer<TSkinResourceStrData> FStrings;
     std::vector<QPointer<QWidget>> FWindows;
 };
+
+/// Tooltips are windows of their own, which no window's style sheet reaches: they take the theme's tooltip
+/// colours and its font from here. Null gives them the platform's look back.
+void ApplyThemeToToolTips(const TSkinTheme* theme);

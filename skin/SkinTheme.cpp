@@ -7,7 +7,6 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QStringList>
-#include <QToolTip>
 
 namespace {
 
@@ -431,23 +430,4 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
         }
     }
     return theme;
-}
-
-void ApplyThemeToToolTips(const TSkinTheme* theme) {
-    static const QPalette platformPalette = QToolTip::palette();
-    static const QFont platformFont = QToolTip::font();
-    if (theme == nullptr) {
-        QToolTip::setPalette(platformPalette);
-        QToolTip::setFont(platformFont);
-        return;
-    }
-    QPalette palette = platformPalette;
-    for (const QPalette::ColorRole role : {QPalette::ToolTipBase, QPalette::Window}) {
-        palette.setColor(role, theme->Palette().color(QPalette::ToolTipBase));
-    }
-    for (const QPalette::ColorRole role : {QPalette::ToolTipText, QPalette::WindowText}) {
-        palette.setColor(role, theme->Palette().color(QPalette::ToolTipText));
-    }
-    QToolTip::setPalette(palette);
-    QToolTip::setFont(theme->DefaultFont());
 }

@@ -112,7 +112,3 @@ private:
 std::optional<QColor> ParseSkinColor(const QString& text);
 /// Parses "Family[|Fallback...],size[,bold][,italic]" (size in points); nullopt when malformed.
 std::optional<QFont> ParseSkinFont(const QString& text);
-
-/// Tooltips are windows of their own, which no window's style sheet reaches: they take the theme's tooltip
-/// colours and its font from here. Null gives them the platform's look back.
-void ApplyThemeToToolTips(const TSkinTheme* theme);
