@@ -10,8 +10,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QRegion>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 
@@ -332,10 +330,11 @@ void TCustomLinkLabel::paintEvent(QPaintEvent*) {
     const TPoint origin = FTree->Root().Origin;
     painter.drawImage(QPoint(origin.X, origin.Y), FPicture);
     if (hasFocus() && FFocusedLink >= 0) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = LinkRect(FFocusedLink).adjusted(-1, 0, 1, 0);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        // A dotted frame round the focused link, drawn by us: styles draw their focus frame only after
+        // some keyboard navigation, and a link that got the focus otherwise must show it too.
+        painter.setPen(QPen(ColorToQColor(FFontColor, palette()), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(LinkRect(FFocusedLink).adjusted(-1, 0, 0, -1));
     }
 }
 

@@ -98,7 +98,7 @@ public:
     /// Where link `index` was last drawn, in the control; empty before the first layout.
     QRect LinkRect(int index) const;
     /// The link that has the keyboard focus while the control has it, or -1.
-    int FocusedLink() const { return FFocusedLink; }
+    int FocusedLink() const { return hasFocus() ? FFocusedLink : -1; }
     /// Opens link `index` as a click on it does: raises OnLinkClick.
     void ClickLink(int index);
 
