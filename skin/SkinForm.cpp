@@ -5,6 +5,8 @@
 #include "skin/SkinTheme.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLayout>
@@ -46,6 +48,8 @@ public:
         : QAbstractButton(parent), FPart(part) {
         setObjectName(name);
         setToolTip(toolTip);
+        // Named for assistive technology; the keyboard reaches the same commands through the system menu.
+        setAccessibleName(toolTip);
         setFocusPolicy(Qt::NoFocus);
         setAttribute(Qt::WA_Hover);
     }
@@ -96,7 +100,7 @@ public:
     TSkinCaption(QWidget* form, TSkinFormKind kind, QMenu* systemMenu) : QWidget(form), FForm(form), FMenu(systemMenu) {
         setObjectName(QStringLiteral("SkinCaption"));
         // A window with a system menu has the close box, as on Windows; the menu itself opens from a
-        // right click on the caption and from Alt+Space.
+        // right click on the caption, from Alt+Space and from Alt+Shift+Space.
         if (kind == TSkinFormKind::MainWindow) {
             FButtons.push_back(new TSkinCaptionButton(this, QStringLiteral("Minimize"),
                                                       QStringLiteral("SkinMinimizeButton"), tr("Minimize")));
@@ -135,6 +139,8 @@ public:
     }
 
     int TitleRight() const { return FButtons.empty() ? width() - 6 : FButtons.front()->x() - 4; }
+    QWidget* Form() const { return FForm; }
+    QMenu* SystemMenu() const { return FMenu; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -203,7 +209,53 @@ private:
     QPoint FDragOffset;
 };
 
+namespace {
+
+/// The painted caption as assistive technology sees it: a title bar named by the window's title, holding
+/// the caption buttons, whose action opens the system menu.
+class TSkinCaptionAccessible : public QAccessibleWidget {
+public:
+    explicit TSkinCaptionAccessible(TSkinCaption* caption) : QAccessibleWidget(caption, QAccessible::TitleBar) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) {
+            return Caption()->Form()->windowTitle();
+        }
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override {
+        return QAccessibleWidget::actionNames() << QAccessibleActionInterface::showMenuAction();
+    }
+    void doAction(const QString& name) override {
+        if (name == QAccessibleActionInterface::showMenuAction()) {
+            Caption()->SystemMenu()->popup(Caption()->mapToGlobal(QPoint(0, Caption()->height())));
+            return;
+        }
+        QAccessibleWidget::doAction(name);
+    }
+
+private:
+    TSkinCaption* Caption() const { return static_cast<TSkinCaption*>(widget()); }
+};
+
+// The caption has no meta-object of its own: it is known by its name.
+QAccessibleInterface* SkinCaptionAccessibleFactory(const QString& key, QObject* object) {
+    if (key != QLatin1String("QWidget") || object == nullptr || !object->isWidgetType() ||
+        object->objectName() != QLatin1String("SkinCaption") ||
+        TSkinForm::Of(static_cast<QWidget*>(object)->parentWidget()) == nullptr) {
+        return nullptr;
+    }
+    return new TSkinCaptionAccessible(static_cast<TSkinCaption*>(object));
+}
+
+} // namespace
+
 TSkinForm::TSkinForm(QWidget* form, TSkinData* skinData, TSkinFormKind kind) : QObject(form), FForm(form), FKind(kind) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(SkinCaptionAccessibleFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
     FSystemMenu = new QMenu(form);
     FSystemMenu->setObjectName(QStringLiteral("SkinSystemMenu"));
     if (kind == TSkinFormKind::MainWindow) {
@@ -213,12 +265,16 @@ TSkinForm::TSkinForm(QWidget* form, TSkinData* skinData, TSkinFormKind kind) : Q
     }
     QAction* close = FSystemMenu->addAction(tr("&Close") + QStringLiteral("\tAlt+F4"), form, &QWidget::close);
     close->setObjectName(QStringLiteral("SkinCloseItem"));
-    auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), form);
-    connect(shortcut, &QShortcut::activated, this, [this] {
-        if (FActive) {
-            FSystemMenu->popup(FForm->mapToGlobal(QPoint(0, FrameMargins.top())));
-        }
-    });
+    // Window managers often keep Alt+Space for their own menu: Alt+Shift+Space is ours alone.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::ALT | Qt::Key_Space), QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Space)}) {
+        auto* shortcut = new QShortcut(keys, form);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            if (FActive) {
+                FSystemMenu->popup(FForm->mapToGlobal(QPoint(0, FrameMargins.top())));
+            }
+        });
+    }
 
     FCaption = new TSkinCaption(form, kind, FSystemMenu);
     FCaption->hide();

@@ -44,7 +44,7 @@ public:
     QMenuBar* MainMenuBar() const { return FMenuBar; }
 
     /// The system menu: Minimize (main window only) and Close. Opens from a right click on the
-    /// caption and from Alt+Space.
+    /// caption, from Alt+Space and from Alt+Shift+Space (which window managers leave to the window).
     QMenu* SystemMenu() const { return FSystemMenu; }
 
     /// The frame attached to `form`, or nullptr.

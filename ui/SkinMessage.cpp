@@ -2,6 +2,7 @@
 
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
+#include "ui/Accessibility.h"
 #include "ui/Application.h"
 #include "ui/MessageIcon.h"
 
@@ -109,6 +110,7 @@ TModalResult MessageButtonResult(TMsgDlgBtn button) {
 }
 
 TSkinMessageForm::TSkinMessageForm(QWidget* owner) : QDialog(owner), FClient(new QWidget(this)) {
+    InstallAccessibleRoles();
     setObjectName(QStringLiteral("SkinMessageForm"));
     FClient->setObjectName(QStringLiteral("ClientArea"));
     auto* layout = new QVBoxLayout(this);
@@ -205,10 +207,13 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
     label->adjustSize();
     label->move(50, 15);
 
+    // Read out with the box: its kind and its text.
+    form.setAccessibleDescription(label->text());
     auto* image = new QLabel(client);
     image->setObjectName(QStringLiteral("Image"));
     image->setFixedSize(32, 32);
     if (kindInfo.HasIcon) {
+        image->setAccessibleName(form.windowTitle());
         // Drawn for the screen it shows on, so that it is sharp at any scale.
         image->setPixmap(MessageKindIcon(kindInfo.Icon).pixmap(QSize(32, 32), image->devicePixelRatioF()));
     }

@@ -89,8 +89,9 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     btnOK->setFocus();
 
     for (QWidget* child : client->findChildren<QWidget*>()) {
-        if (child != btnOK) {
-            child->setFocusPolicy(Qt::NoFocus); // OK is the only control in the tab order
+        // OK and the link are the tab stops: without the focus the link cannot be opened from the keyboard.
+        if (child != btnOK && child != LinkLabel2) {
+            child->setFocusPolicy(Qt::NoFocus);
         }
     }
     if (MainForm != nullptr) {

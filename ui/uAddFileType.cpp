@@ -5,6 +5,7 @@
 #include "platform/StringCompare.h"
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
+#include "ui/Accessibility.h"
 #include "ui/Application.h"
 #include "ui/ElidedToolTips.h"
 #include "ui/help/HTMLHelpViewer.h"
@@ -106,6 +107,10 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     edtInputExtensions->setObjectName(QStringLiteral("edtInputExtensions"));
     edtInputExtensions->setGeometry(38, 206, 405, 18);
     edtInputExtensions->setToolTip(QStringLiteral("Use semicolon to separate multiple extensions"));
+    // Neither control has a label of its own: each is named by the mode button above it.
+    lvExtensions->setAccessibleName(rbList->text());
+    ShowCurrentEntryOnFocus(lvExtensions);
+    edtInputExtensions->setAccessibleName(rbManual->text());
 
     auto* divider = new QFrame(FClientArea);
     divider->setObjectName(QStringLiteral("Bevel1"));

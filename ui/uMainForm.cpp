@@ -9,6 +9,7 @@
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinTheme.h"
+#include "ui/Accessibility.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
 #include "ui/DemoPrefix.h"
@@ -23,6 +24,7 @@
 #include "ui/uDMSkins.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -192,6 +194,7 @@ std::vector<std::string> ListBoxItems(const QListWidget* listBox) {
 }
 
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
+    InstallAccessibleRoles();
     MainForm = this;
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(Application::Title());
@@ -314,6 +317,9 @@ void TMainForm::CreateComponents() {
     cbOutlookVersion->setMaxVisibleItems(8);
     cbOutlookVersion->setGeometry(135, 6, 98, 20);
     SetSkinDataName(cbOutlookVersion, QStringLiteral("combobox"));
+    // Named by its label, not by the version it shows; the label is related to it as its buddy.
+    versionLabel->setBuddy(cbOutlookVersion);
+    cbOutlookVersion->setAccessibleName(versionLabel->text());
     connect(cbOutlookVersion, &QComboBox::currentIndexChanged, this,
             [this] { Application::Dispatch([this] { cbOutlookVersionChange(); }); });
 
@@ -370,6 +376,9 @@ void TMainForm::CreateComponents() {
         list->setSortingEnabled(false);  // FormCreate switches sorting on
         SetSkinDataName(list, QStringLiteral("listbox"));
         list->setItemDelegate(new TEntryDelegate(list));
+        label->setBuddy(list);
+        list->setAccessibleName(label->text());
+        ShowCurrentEntryOnFocus(list);
         page->List = list;
         ShowElidedTextAsToolTip(list);
         auto* addButton = MakeButton(addName, page->Bottom, QRect(9, 5, 75, 25), add);
@@ -432,6 +441,18 @@ void TMainForm::CreateMenus() {
     help->addAction(actHelpContents);
     help->addSeparator();
     help->addAction(actHelpAbout);
+
+    // F10 opens the menu bar from anywhere in the window, as on Windows.
+    auto* openMenuBar = new QAction(this);
+    openMenuBar->setObjectName(QStringLiteral("actMenuBarOpen"));
+    openMenuBar->setShortcut(QKeySequence(Qt::Key_F10));
+    openMenuBar->setShortcutContext(Qt::WindowShortcut);
+    connect(openMenuBar, &QAction::triggered, this, [this] {
+        if (!MainMenuBar->actions().isEmpty()) {
+            MainMenuBar->setActiveAction(MainMenuBar->actions().first());
+        }
+    });
+    addAction(openMenuBar);
 }
 
 void TMainForm::FormCreate() {

@@ -1,5 +1,8 @@
 #include "help/viewer/HelpWindow.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+
 #include <QAction>
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -58,7 +61,25 @@ QVariant THelpBrowser::loadResource(int type, const QUrl& name) {
     return QByteArray::fromStdString(*bytes);
 }
 
+namespace {
+
+// A plain top-level widget would be exposed as a filler; the help is a window of its own.
+QAccessibleInterface* HelpWindowAccessibleFactory(const QString& key, QObject* object) {
+    if (key != QLatin1String("THelpWindow") || object == nullptr || !object->isWidgetType()) {
+        return nullptr;
+    }
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
+// This library is unloaded at the end of the run: the factory goes with the last help window.
+int GHelpWindows = 0;
+
+} // namespace
+
 THelpWindow::THelpWindow(const QString& path) : QWidget(nullptr, Qt::Window), FPath(path) {
+    if (GHelpWindows++ == 0) {
+        QAccessible::installFactory(HelpWindowAccessibleFactory);
+    }
     setObjectName("HelpWindow");
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -170,6 +191,9 @@ THelpWindow::THelpWindow(const QString& path) : QWidget(nullptr, Qt::Window), FP
 
 THelpWindow::~THelpWindow() {
     FBrowser->SetFile(nullptr);
+    if (--GHelpWindows == 0) {
+        QAccessible::removeFactory(HelpWindowAccessibleFactory);
+    }
 }
 
 QUrl THelpWindow::TopicUrl(const std::string& topic) {

@@ -2,7 +2,10 @@
 
 #include "ui/linklabel/QtLinkCanvas.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -14,6 +17,132 @@ namespace linklabel {
 
 namespace {
 
+/// One link of a label as assistive technology sees it: a focusable link named by its text, whose
+/// press action opens it.
+class TLinkAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TLinkAccessible(TCustomLinkLabel* label, int index) : FLabel(label), FIndex(index) {}
+
+    bool isValid() const override { return !FLabel.isNull() && FIndex < FLabel->LinkCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return FLabel ? FLabel->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(FLabel.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && isValid() ? FLabel->LinkText(FIndex) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid()) {
+            return {};
+        }
+        const QRect r = FLabel->LinkRect(FIndex);
+        return QRect(FLabel->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::Link; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid()) {
+            s.invalid = true;
+            return s;
+        }
+        s.linked = true;
+        s.focusable = FLabel->focusPolicy() != Qt::NoFocus;
+        s.focused = FLabel->hasFocus() && FLabel->FocusedLink() == FIndex;
+        s.invisible = !FLabel->isVisible();
+        s.disabled = !FLabel->isEnabled();
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction(), setFocusAction()}; }
+    void doAction(const QString& name) override {
+        if (!isValid() || !FLabel->isEnabled()) {
+            return;
+        }
+        if (name == pressAction()) {
+            FLabel->ClickLink(FIndex);
+        } else if (name == setFocusAction()) {
+            FLabel->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<TCustomLinkLabel> FLabel;
+    int FIndex;
+};
+
+/// The label itself: its visible text as name, its links as children.
+class TLinkLabelAccessible : public QAccessibleWidget {
+public:
+    explicit TLinkLabelAccessible(TCustomLinkLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
+    ~TLinkLabelAccessible() override {
+        for (QAccessible::Id id : FChildren) {
+            QAccessible::deleteAccessibleInterface(id);
+        }
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && Label()->accessibleName().isEmpty()) {
+            QStringList parts;
+            for (int i = 0; i < Label()->LinkCount(); ++i) {
+                parts << Label()->LinkText(i);
+            }
+            return parts.join(QLatin1Char(' '));
+        }
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return Label()->LinkCount(); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount()) {
+            return nullptr;
+        }
+        while (int(FChildren.size()) <= index) {
+            FChildren.push_back(
+                QAccessible::registerAccessibleInterface(new TLinkAccessible(Label(), int(FChildren.size()))));
+        }
+        return QAccessible::accessibleInterface(FChildren[std::size_t(index)]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (std::size_t i = 0; i < FChildren.size(); ++i) {
+            if (QAccessible::accessibleInterface(FChildren[i]) == child) {
+                return int(i);
+            }
+        }
+        return -1;
+    }
+    QAccessibleInterface* focusChild() const override {
+        return Label()->hasFocus() && Label()->FocusedLink() >= 0 ? child(Label()->FocusedLink()) : nullptr;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (int i = 0; i < childCount(); ++i) {
+            if (child(i)->rect().contains(x, y)) {
+                return child(i);
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    TCustomLinkLabel* Label() const { return static_cast<TCustomLinkLabel*>(widget()); }
+    mutable std::vector<QAccessible::Id> FChildren;
+};
+
+QAccessibleInterface* LinkLabelAccessibleFactory(const QString& key, QObject* object) {
+    if (!key.startsWith(QLatin1String("linklabel::T"))) {
+        return nullptr;
+    }
+    auto* label = qobject_cast<TCustomLinkLabel*>(object);
+    return label == nullptr ? nullptr : new TLinkLabelAccessible(label);
+}
+
 TPoint PointOf(const QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     return {point.x(), point.y()};
@@ -24,7 +153,12 @@ TPoint PointOf(const QMouseEvent* event) {
 TCustomLinkLabel::TCustomLinkLabel(QWidget* parent)
     : QWidget(parent), FParser(std::make_unique<TDefaultParser>()), FRenderer(std::make_unique<TDefaultRenderer>()),
       FTree(std::make_unique<TNodeTree>()) {
-    setFocusPolicy(Qt::NoFocus);
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(LinkLabelAccessibleFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
+    setFocusPolicy(Qt::NoFocus); // until a caption brings a link
     setMouseTracking(true);
     resize(160, 17);
     FParser->SetDynamicNodeHandler(this);
@@ -47,6 +181,7 @@ void TCustomLinkLabel::SetCaption(const QString& caption) {
     FTree = FParser->Parse(caption.toStdString());
     FTree->Root().Styles = FontStylesOf(font());
     FTree->Root().Color = FFontColor;
+    CollectLinks();
     Invalidate();
     if (FOnCaptionChanged) {
         FOnCaptionChanged(this);
@@ -194,6 +329,13 @@ void TCustomLinkLabel::paintEvent(QPaintEvent*) {
     }
     const TPoint origin = FTree->Root().Origin;
     painter.drawImage(QPoint(origin.X, origin.Y), FPicture);
+    if (hasFocus() && FFocusedLink >= 0) {
+        // A dotted frame round the focused link, drawn by us: styles draw their focus frame only after
+        // some keyboard navigation, and a link that got the focus otherwise must show it too.
+        painter.setPen(QPen(ColorToQColor(FFontColor, palette()), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(LinkRect(FFocusedLink).adjusted(-1, 0, 0, -1));
+    }
 }
 
 void TCustomLinkLabel::resizeEvent(QResizeEvent* event) {
@@ -320,6 +462,102 @@ void TCustomLinkLabel::leaveEvent(QEvent* event) {
     if (FHotLinks && !(FActiveLink != nullptr && FActiveLink->State == lsClicked)) {
         SetActiveLinkNormal();
     }
+}
+
+void TCustomLinkLabel::CollectLinks() {
+    FLinks.clear();
+    TNodeEnumerator links(FTree->Root(), ntLinkNode);
+    while (links.HasNext()) {
+        FLinks.push_back(static_cast<TLinkNode*>(&links.GetNext()));
+    }
+    std::stable_sort(FLinks.begin(), FLinks.end(),
+                     [](const TLinkNode* a, const TLinkNode* b) { return a->LinkNumber() < b->LinkNumber(); });
+    FFocusedLink = FLinks.empty() ? -1 : std::clamp(FFocusedLink, 0, int(FLinks.size()) - 1);
+    // A label without links is no stop for the keyboard.
+    setFocusPolicy(FLinks.empty() ? Qt::NoFocus : Qt::StrongFocus);
+}
+
+QString TCustomLinkLabel::LinkText(int index) const {
+    if (index < 0 || index >= LinkCount()) {
+        return {};
+    }
+    return QString::fromStdString(TNodeTree::LinkText(*FLinks[std::size_t(index)]));
+}
+
+QRect TCustomLinkLabel::LinkRect(int index) const {
+    QRect result;
+    if (index < 0 || index >= LinkCount()) {
+        return result;
+    }
+    const TPoint origin = FTree->Root().Origin;
+    TNodeEnumerator strings(*FLinks[std::size_t(index)], ntStringNode);
+    while (strings.HasNext()) {
+        for (const TRect& r : static_cast<TStringNode&>(strings.GetNext()).Rects) {
+            result |= QRect(r.Left + origin.X, r.Top + origin.Y, r.Width(), r.Height());
+        }
+    }
+    return result;
+}
+
+void TCustomLinkLabel::ClickLink(int index) {
+    if (index < 0 || index >= LinkCount() || !FOnLinkClick) {
+        return;
+    }
+    const TLinkNode& link = *FLinks[std::size_t(index)];
+    FOnLinkClick(this, link.LinkNumber(), QString::fromStdString(TNodeTree::LinkText(link)),
+                 QString::fromStdString(link.Param()));
+}
+
+void TCustomLinkLabel::SetFocusedLink(int index) {
+    FFocusedLink = index;
+    update();
+    if (index >= 0 && QAccessible::isActive()) {
+        if (QAccessibleInterface* self = QAccessible::queryAccessibleInterface(this)) {
+            if (QAccessibleInterface* link = self->child(index)) {
+                QAccessibleEvent focus(link, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focus);
+            }
+        }
+    }
+}
+
+void TCustomLinkLabel::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (!FLinks.empty()) {
+        SetFocusedLink(event->reason() == Qt::BacktabFocusReason ? LinkCount() - 1 : 0);
+    }
+}
+
+void TCustomLinkLabel::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+bool TCustomLinkLabel::focusNextPrevChild(bool next) {
+    // Tab walks the links of the label before it leaves it.
+    if (hasFocus() && FFocusedLink >= 0) {
+        const int target = FFocusedLink + (next ? 1 : -1);
+        if (target >= 0 && target < LinkCount()) {
+            SetFocusedLink(target);
+            return true;
+        }
+    }
+    return QWidget::focusNextPrevChild(next);
+}
+
+void TCustomLinkLabel::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && FFocusedLink >= 0) {
+        // The handler may set a new caption or even destroy the label.
+        QPointer<TCustomLinkLabel> self(this);
+        ClickLink(FFocusedLink);
+        if (self) {
+            event->accept();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace linklabel

@@ -27,8 +27,9 @@ using TLinkClickEvent =
 using TDynamicTagInitEvent = std::function<void(TCustomLinkLabel* Sender, QString& Source, int Number)>;
 using TNotifyEvent = std::function<void(TCustomLinkLabel* Sender)>;
 
-/// A non-focusable label that shows marked-up text (bold, italic, underline, colours, line and paragraph
-/// breaks, links), wraps it into its width and reports clicks on its links.
+/// A label that shows marked-up text (bold, italic, underline, colours, line and paragraph breaks, links),
+/// wraps it into its width and reports clicks on its links. It takes the focus only while its caption
+/// holds a link: Tab then steps from link to link, Enter or Space opens the focused one.
 ///
 /// Qt stands in for the ordinary properties of a graphic control: font (ParentFont), enabled, visible,
 /// tool tip (ShowHint), context menu (PopupMenu) and geometry are QWidget's own.
@@ -90,6 +91,17 @@ public:
     /// Height of the text as last laid out.
     int TextHeight() const { return FRenderer->GetTextHeight(); }
 
+    /// The caption's links, in the order of their numbers.
+    int LinkCount() const { return int(FLinks.size()); }
+    /// The visible text of link `index`.
+    QString LinkText(int index) const;
+    /// Where link `index` was last drawn, in the control; empty before the first layout.
+    QRect LinkRect(int index) const;
+    /// The link that has the keyboard focus while the control has it, or -1.
+    int FocusedLink() const { return hasFocus() ? FFocusedLink : -1; }
+    /// Opens link `index` as a click on it does: raises OnLinkClick.
+    void ClickLink(int index);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -98,6 +110,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void DynamicTagInit(std::string& source, int number) override;
@@ -108,6 +124,8 @@ private:
     void SetLinkState(TLinkNode* link, TLinkState state);
     void SetActiveLinkNormal();
     void RedrawLink(TLinkNode& link);
+    void CollectLinks();
+    void SetFocusedLink(int index);
 
     QString FCaption;
     QStringList FText;
@@ -115,6 +133,8 @@ private:
     std::unique_ptr<IRenderer> FRenderer;
     std::unique_ptr<TNodeTree> FTree;
     TLinkNode* FActiveLink = nullptr;
+    std::vector<TLinkNode*> FLinks; ///< every link of the tree, by number
+    int FFocusedLink = -1;
     QCursor FSavedCursor; ///< the control's own cursor, while the link cursor stands in for it
     bool FHadOwnCursor = false;
     bool FShowsLinkCursor = false;
