@@ -3,6 +3,7 @@
 #include "outlook/OutlookInteraction.h"
 #include "platform/Registry.h"
 
+#include "RealWine.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -29,174 +30,53 @@ namespace {
 const std::string OutlookKey = "Software\\Microsoft\\Office\\16.0\\Outlook";
 const std::string SecurityKey = "HKCU\\Software\\Microsoft\\Office\\16.0\\Outlook\\Security";
 
-bool OnPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string folders = path != nullptr ? path : "/usr/bin:/bin";
-    for (std::size_t start = 0; start <= folders.size();) {
-        const std::size_t end = std::min(folders.find(':', start), folders.size());
-        if (access((folders.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0) {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
-}
-
-// Runs a program with the current environment, its output to `log`; the exit code, or -1 when it had to be
-// killed after `seconds`.
-int RunProgram(const std::vector<std::string>& args, const fs::path& log, int seconds = 120) {
-    std::vector<char*> argv;
-    for (const auto& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
-    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) {
-        return -1;
-    }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// The environment every Wine command of these tests runs in.
-struct TWineEnvironment {
-    testsupport::TScopedEnv Debug{"WINEDEBUG", "-all"};
-    testsupport::TScopedEnv NoMonoNoGecko{"WINEDLLOVERRIDES", "mscoree,mshtml="};
-    testsupport::TScopedEnv Locale{"LC_ALL", "C.UTF-8"};
-    testsupport::TScopedEnv NoDisplay{"DISPLAY", ""};
-};
-
-// The prefix made once by wineboot and shared, read-only, by every test; made under a file lock so that
-// test programs running side by side make it only once.
-fs::path BasePrefix() {
-    const char* configured = std::getenv("VELLICOR_WINE_BASE");
-    const fs::path base = configured != nullptr && *configured != '\0'
-                              ? fs::path(configured)
-                              : fs::temp_directory_path() / "vellicor-wine-base";
-    fs::create_directories(base.parent_path());
-    const int lock = open((base.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    flock(lock, LOCK_EX);
-    if (!fs::exists(base / ".vellicor-ready")) {
-        std::error_code ec;
-        fs::remove_all(base, ec);
-        TWineEnvironment environment;
-        testsupport::TScopedEnv prefix("WINEPREFIX", base.string());
-        const fs::path log = base.string() + ".log";
-        RunProgram({"wineboot", "-i"}, log, 300);
-        RunProgram({"wineserver", "-w"}, log, 120);
-        if (fs::exists(base / "user.reg") && fs::exists(base / "system.reg")) {
-            testsupport::WriteFileBytes(base / ".vellicor-ready", "");
-        }
-    }
-    flock(lock, LOCK_UN);
-    close(lock);
-    return base;
-}
-
-// A Wine prefix of one test: its own registry files, the shared prefix's drive C. WINEPREFIX points at it.
-class TWinePrefix {
+// A Wine prefix of one test that is also the current user's hive: WINEPREFIX points at it.
+class TCurrentWinePrefix : public testsupport::TWinePrefix {
 public:
-    TWinePrefix() : FBase(BasePrefix()), FPrefix("WINEPREFIX", FFolder.Path().string()) {
-        if (!fs::exists(FBase / ".vellicor-ready")) {
-            throw std::runtime_error("wineboot could not make a prefix; see " + FBase.string() + ".log");
-        }
-        for (const char* file : {"system.reg", "user.reg", "userdef.reg", ".update-timestamp"}) {
-            fs::copy_file(FBase / file, FFolder / file);
-        }
-        fs::create_directory(FFolder / "dosdevices");
-        fs::create_directory_symlink(FBase / "drive_c", FFolder / "drive_c");
-        fs::create_directory_symlink("../drive_c", FFolder / "dosdevices" / "c:");
-        fs::create_directory_symlink("/", FFolder / "dosdevices" / "z:");
-    }
-    ~TWinePrefix() {
-        Stop();
-        // Debian's Wine keeps its server folder in $TMPDIR (else /tmp) under a name stored in the prefix;
-        // it outlives the server, so a throwaway prefix takes it along.
-        std::string name = testsupport::ReadFileBytes(FFolder / "wineserver");
-        name.erase(name.find_last_not_of("\r\n ") + 1);
-        if (!name.empty() && name.find('/') == std::string::npos && name != "." && name != "..") {
-            const char* tmp = std::getenv("TMPDIR");
-            std::error_code ec;
-            fs::remove_all(fs::path(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") / name, ec);
-        }
-    }
-
-    fs::path Folder() const { return FFolder.Path(); }
-    fs::path Log() const { return FFolder / "wine.log"; }
-    std::string LogText() const { return testsupport::ReadFileBytes(Log()); }
-
-    int Wine(const std::vector<std::string>& args) {
-        std::vector<std::string> command{"wine"};
-        command.insert(command.end(), args.begin(), args.end());
-        return RunProgram(command, Log());
-    }
-    /// Stops the prefix's wineserver, which saves the registry it holds to user.reg first.
-    void Stop() {
-        RunProgram({"wineserver", "-k"}, Log());
-        RunProgram({"wineserver", "-w"}, Log());
-    }
-
-    /// What `reg export` writes for a key, as UTF-8 (it writes UTF-16).
-    std::string Export(const std::string& key) {
-        const fs::path file = FFolder / "export.reg";
-        fs::remove(file);
-        if (Wine({"reg", "export", key, file.string(), "/y"}) != 0) {
-            return {};
-        }
-        const std::string bytes = testsupport::ReadFileBytes(file);
-        std::string text;
-        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-            char32_t cp = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-            if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
-                const char32_t low =
-                    static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-            if (cp == 0xFEFF) {
-                continue;
-            }
-            if (cp < 0x80) {
-                text += static_cast<char>(cp);
-            } else if (cp < 0x800) {
-                text += static_cast<char>(0xC0 | (cp >> 6));
-                text += static_cast<char>(0x80 | (cp & 0x3F));
-            } else if (cp < 0x10000) {
-                text += static_cast<char>(0xE0 | (cp >> 12));
-                text += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                text += static_cast<char>(0x80 | (cp & 0x3F));
-            } else {
-                text += static_cast<char>(0xF0 | (cp >> 18));
-                text += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-                text += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                text += static_cast<char>(0x80 | (cp & 0x3F));
-            }
-        }
-        return text;
-    }
+    std::string Export(const std::string& key);
 
 private:
-    TWineEnvironment FEnvironment;
-    fs::path FBase;
-    testsupport::TTempDir FFolder;
-    testsupport::TScopedEnv FPrefix;
+    testsupport::TScopedEnv FCurrent{"WINEPREFIX", Folder().string()};
 };
+
+/// What `reg export` writes for a key, as UTF-8 (it writes UTF-16).
+std::string TCurrentWinePrefix::Export(const std::string& key) {
+    const fs::path file = Folder() / "export.reg";
+    fs::remove(file);
+    if (Wine({"reg", "export", key, file.string(), "/y"}) != 0) {
+        return {};
+    }
+    const std::string bytes = testsupport::ReadFileBytes(file);
+    std::string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char32_t cp = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size()) {
+            const char32_t low =
+                static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        }
+        if (cp == 0xFEFF) {
+            continue;
+        }
+        if (cp < 0x80) {
+            text += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            text += static_cast<char>(0xC0 | (cp >> 6));
+            text += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            text += static_cast<char>(0xE0 | (cp >> 12));
+            text += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            text += static_cast<char>(0xF0 | (cp >> 18));
+            text += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            text += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return text;
+}
 
 // The data of a REG_SZ value in a `reg export` file, its escapes undone.
 std::optional<std::string> ExportedString(const std::string& exported, const std::string& name) {
@@ -240,7 +120,7 @@ void CreateOutlookKey() {
 class WineInterop : public testing::Test {
 protected:
     void SetUp() override {
-        if (!OnPath("wine") || !OnPath("wineserver") || !OnPath("wineboot")) {
+        if (!testsupport::WineInstalled()) {
             GTEST_SKIP() << "Wine is not installed (scripts/test.sh installs it)";
         }
     }
@@ -249,7 +129,7 @@ protected:
 } // namespace
 
 TEST_F(WineInterop, wineReadsWhatVellicorWrote) {
-    TWinePrefix wine;
+    TCurrentWinePrefix wine;
     CreateOutlookKey();
     const TExtensionList blocked{
         ".exe", "my file.txt", "a;b", "say \"hi\"", "caf\xc3\xa9", "\xe2\x82\xac\xf0\x9f\x98\x80", "back\\slash", ""};
@@ -262,7 +142,8 @@ TEST_F(WineInterop, wineReadsWhatVellicorWrote) {
     }
 
     const fs::path output = wine.Folder() / "query.txt";
-    ASSERT_EQ(RunProgram({"wine", "reg", "query", SecurityKey, "/v", "Level1Remove"}, output), 0) << wine.LogText();
+    ASSERT_EQ(testsupport::RunProgram({"wine", "reg", "query", SecurityKey, "/v", "Level1Remove"}, output), 0)
+        << wine.LogText();
     EXPECT_EQ(QueriedString(testsupport::ReadFileBytes(output), "Level1Remove"), JoinExtensionList(allowed))
         << testsupport::ReadFileBytes(output);
     // `reg query` prints through the console code page; the export file keeps every character.
@@ -272,7 +153,7 @@ TEST_F(WineInterop, wineReadsWhatVellicorWrote) {
 }
 
 TEST_F(WineInterop, vellicorReadsWhatWineStored) {
-    TWinePrefix wine;
+    TCurrentWinePrefix wine;
     const std::string blocked = "\".a b\";x\"y;caf\xc3\xa9 \xe2\x82\xac  .zip;;\"q;r\";";
     ASSERT_EQ(wine.Wine({"reg", "add", SecurityKey, "/v", "Level1Add", "/t", "REG_SZ", "/d", blocked, "/f"}), 0)
         << wine.LogText();
@@ -291,14 +172,14 @@ TEST_F(WineInterop, vellicorReadsWhatWineStored) {
 }
 
 TEST_F(WineInterop, refusesToSaveWhileWineRunsAndSavesOnceItHasStopped) {
-    TWinePrefix wine;
+    TCurrentWinePrefix wine;
     CreateOutlookKey();
     const fs::path userReg = wine.Folder() / "user.reg";
     TOutlookInteraction outlook;
     ASSERT_EQ(outlook.FVersions.size(), 1u);
 
     // A persistent server, as while Outlook runs; it holds its lock by the time the command returns.
-    ASSERT_EQ(RunProgram({"wineserver", "-p"}, wine.Log()), 0) << wine.LogText();
+    ASSERT_EQ(testsupport::RunProgram({"wineserver", "-p"}, wine.Log()), 0) << wine.LogText();
     const std::string before = testsupport::ReadFileBytes(userReg);
     std::string message;
     try {
@@ -316,12 +197,13 @@ TEST_F(WineInterop, refusesToSaveWhileWineRunsAndSavesOnceItHasStopped) {
     wine.Stop();
     outlook.SetBlockedExtensions(0, {".vbs", "a b"});
     const fs::path output = wine.Folder() / "query.txt";
-    ASSERT_EQ(RunProgram({"wine", "reg", "query", SecurityKey, "/v", "Level1Add"}, output), 0) << wine.LogText();
+    ASSERT_EQ(testsupport::RunProgram({"wine", "reg", "query", SecurityKey, "/v", "Level1Add"}, output), 0)
+        << wine.LogText();
     EXPECT_EQ(QueriedString(testsupport::ReadFileBytes(output), "Level1Add"), ".vbs;\"a b\"");
 }
 
 TEST_F(WineInterop, refusesToSaveWhileAServerOfAnotherTmpdirServesThePrefixThroughALink) {
-    TWinePrefix wine;
+    TCurrentWinePrefix wine;
     CreateOutlookKey();
     const fs::path userReg = wine.Folder() / "user.reg";
     TOutlookInteraction outlook;
@@ -337,7 +219,7 @@ TEST_F(WineInterop, refusesToSaveWhileAServerOfAnotherTmpdirServesThePrefixThrou
     const auto asTheOtherShell = [&](const std::vector<std::string>& command) {
         testsupport::TScopedEnv tmp("TMPDIR", otherTmp.string());
         testsupport::TScopedEnv prefix("WINEPREFIX", link.string());
-        return RunProgram(command, wine.Log());
+        return testsupport::RunProgram(command, wine.Log());
     };
     ASSERT_EQ(asTheOtherShell({"wineserver", "-p"}), 0) << wine.LogText();
     // Its socket is made once it is set up in its folder.
