@@ -2,6 +2,8 @@
 // and the program itself run as a script runs it.
 #include "ctl/VellicorCtl.h"
 
+#include "CtlRun.h"
+
 #include "JsonReader.h"
 #include "platform/WinePrefixes.h"
 
@@ -22,24 +24,6 @@ extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TRun {
-    int Code = -1;
-    std::string Out;
-    std::string Err;
-};
-
-// The command as a function; the prefix it chose is forgotten afterwards, as it is when the program ends.
-TRun Ctl(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    TRun run;
-    run.Code = RunVellicorCtl(args, {out, err, {}});
-    platform::RestoreWinePrefix();
-    run.Out = out.str();
-    run.Err = err.str();
-    return run;
-}
 
 // The built program, its output captured.
 TRun Program(const std::vector<std::string>& args, const fs::path& folder) {

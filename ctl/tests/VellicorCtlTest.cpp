@@ -2,6 +2,8 @@
 // redirected, on the Windows registry.
 #include "ctl/VellicorCtl.h"
 
+#include "CtlRun.h"
+
 #include "JsonReader.h"
 #include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
@@ -17,22 +19,6 @@
 #include <sstream>
 
 namespace {
-
-struct TRun {
-    int Code = -1;
-    std::string Out;
-    std::string Err;
-};
-
-TRun Ctl(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    TRun run;
-    run.Code = RunVellicorCtl(args, {out, err, {}});
-    run.Out = out.str();
-    run.Err = err.str();
-    return run;
-}
 
 const std::string Outlook12 = "Software\\Microsoft\\Office\\12.0\\Outlook";
 const std::string Outlook16 = "Software\\Microsoft\\Office\\16.0\\Outlook";

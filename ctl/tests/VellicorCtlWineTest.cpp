@@ -3,6 +3,8 @@
 // works in light copies of it.
 #include "ctl/VellicorCtl.h"
 
+#include "CtlRun.h"
+
 #include "JsonReader.h"
 #include "outlook/ExtensionsFile.h"
 #include "platform/WinePrefixes.h"
@@ -21,23 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using testsupport::TWinePrefix;
-
-struct TRun {
-    int Code = -1;
-    std::string Out;
-    std::string Err;
-};
-
-TRun Ctl(const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    TRun run;
-    run.Code = RunVellicorCtl(args, {out, err, {}});
-    platform::RestoreWinePrefix();
-    run.Out = out.str();
-    run.Err = err.str();
-    return run;
-}
 
 class VellicorCtlWine : public testing::Test {
 protected:
