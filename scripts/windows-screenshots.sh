@@ -6,6 +6,8 @@
 # the dialogs and boxes through vellicor_tour, which opens them from the same classes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/deps.sh
+vellicor_install --no-install-recommends "${VELLICOR_WINE_PACKAGES[@]}" imagemagick x11-utils
 out=$(realpath -m "${1:-build/windows-screenshots}")
 build=$(realpath "${2:-build/mingw}")
 mkdir -p "$out"
