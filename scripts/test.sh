@@ -54,7 +54,7 @@ linux_tests() {
         ctest --preset asan -j "$jobs"
 }
 
-# Qt 6 for Windows, cross-built from Debian's source once into the user's cache (about 40 minutes on
+# Qt 6 for Windows, cross-built from Debian's source once into the user's cache (up to an hour on
 # two cores) and reused after. Its folder goes to the mingw preset.
 qt_windows() {
     local log=build/qt-windows.log prefix
