@@ -1,5 +1,5 @@
 # vellicor_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI] [ENVIRONMENT <VAR=value...>]
-#                   [RESOURCE_LOCK <names...>])
+#                   [RESOURCE_LOCK <names...>] [WORKING_DIRECTORY <folder>])
 # One GoogleTest executable; its cases are discovered when ctest runs, so the same rule works
 # for cross-built tests that only run under an emulator.
 include(GoogleTest)
@@ -43,18 +43,29 @@ function(vellicor_discovered_tests_properties list)
 endfunction()
 
 function(vellicor_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;ENVIRONMENT;RESOURCE_LOCK" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "WORKING_DIRECTORY" "SOURCES;LIBS;ENVIRONMENT;RESOURCE_LOCK" ${ARGN})
+    if(NOT ARG_WORKING_DIRECTORY)
+        set(ARG_WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE vellicor_options vellicor_test_support ${ARG_LIBS})
     if(ARG_GUI)
         target_link_libraries(${name} PRIVATE vellicor_gui_test_main)
-        list(APPEND ARG_ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+        if(WIN32 AND CMAKE_HOST_UNIX)
+            # Under Wine Qt's offscreen platform hangs: real windows on the X display (Xvfb), one test
+            # program at a time so that none takes another's focus.
+            list(APPEND ARG_ENVIRONMENT QT_QPA_PLATFORM=windows)
+            list(APPEND ARG_RESOURCE_LOCK display)
+        else()
+            list(APPEND ARG_ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+        endif()
     else()
         target_link_libraries(${name} PRIVATE GTest::gtest_main)
     endif()
     target_link_libraries(${name} PRIVATE GTest::gmock GTest::gtest)
     list(APPEND ARG_ENVIRONMENT VELLICOR_TEST_DATA=${VELLICOR_TEST_HOST_DRIVE}${CMAKE_SOURCE_DIR})
     gtest_discover_tests(${name}
+        WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
         TEST_LIST ${name}_TESTS)

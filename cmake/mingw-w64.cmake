@@ -14,8 +14,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Executables that import nothing but system DLLs: the GCC runtime, libstdc++ and winpthread go inside.
+# Executables that import nothing but system DLLs: the GCC runtime, libstdc++ and winpthread go inside,
+# and zlib's static library rather than zlib1.dll.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(ZLIB_USE_STATIC_LIBS ON)
 
 # Tests run under Wine, in a prefix of the build folder's own (see wine-emulator.sh).
 if(CMAKE_HOST_UNIX AND NOT CMAKE_CROSSCOMPILING_EMULATOR)

@@ -20,8 +20,15 @@ VELLICOR_TEST_PACKAGES=(
 )
 # Building and checking the Debian package: dpkg-shlibdeps, the desktop entry's and the metainfo's validators.
 VELLICOR_PACKAGE_PACKAGES=(dpkg-dev desktop-file-utils appstream)
-# Windows cross-build and Wine, without recommends (no 32-bit Wine, no desktop bits).
-VELLICOR_WINE_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 wine)
+# Windows cross-build and Wine, without recommends (no 32-bit Wine, no desktop bits): the compiler and
+# zlib for Windows, the source package of Qt (apt-get source), Wine with its fonts, the MSI builder,
+# and an X server for the program's windows.
+VELLICOR_WINE_PACKAGES=(
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev xz-utils
+    wine64 wine fonts-wine
+    wixl
+    xvfb
+)
 
 vellicor_missing_packages() {
     local pkg

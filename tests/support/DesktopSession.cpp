@@ -98,4 +98,8 @@ QString WindowProperty(unsigned long window, const QString& property) {
     return QString::fromLocal8Bit(xprop.readAllStandardOutput()).trimmed();
 }
 
+const char* DefaultTestPlatform() {
+    return "offscreen";
+}
+
 } // namespace testsupport

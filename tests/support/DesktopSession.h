@@ -24,6 +24,10 @@ private:
     std::string FFailure;
 };
 
+/// The Qt platform GUI tests run on unless told otherwise: "offscreen"; none on Windows, where Qt's
+/// offscreen platform hangs under Wine and the windows platform is the one that works.
+const char* DefaultTestPlatform();
+
 /// What `xprop` says of a property of a window of the session ("" when it cannot be read).
 QString WindowProperty(unsigned long window, const QString& property);
 

@@ -12,4 +12,8 @@ QString WindowProperty(unsigned long, const QString&) {
     return {};
 }
 
+const char* DefaultTestPlatform() {
+    return nullptr;
+}
+
 } // namespace testsupport

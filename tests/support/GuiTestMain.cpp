@@ -1,6 +1,7 @@
-// main() for GUI test programs: one QApplication for all cases, under the offscreen platform, or, with
-// VELLICOR_TEST_DESKTOP=openbox, on an X server of their own (Xvfb) with a real window manager, where
-// frames, focus and minimising are the window manager's business as on a user's desktop.
+// main() for GUI test programs: one QApplication for all cases, under the offscreen platform (Windows: the
+// windows platform, as Qt's offscreen one hangs under Wine), or, with VELLICOR_TEST_DESKTOP=openbox, on an
+// X server of their own (Xvfb) with a real window manager, where frames, focus and minimising are the
+// window manager's business as on a user's desktop.
 #include "DesktopSession.h"
 
 #include <QApplication>
@@ -19,8 +20,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "No desktop session: %s\n", desktop->Failure().c_str());
             return 1;
         }
-    } else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && testsupport::DefaultTestPlatform() != nullptr) {
+        qputenv("QT_QPA_PLATFORM", testsupport::DefaultTestPlatform());
     }
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

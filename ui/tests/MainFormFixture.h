@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ModalScript.h"
+#include "ScratchAppData.h"
 #include "TempDir.h"
 
 #include "settings/uSettings.h"
@@ -15,7 +16,9 @@
 #include <string>
 #include <vector>
 
-/// A main window on a Wine prefix and a settings folder of the test's own.
+/// A main window on a registry hive and a settings folder of the test's own. Linux: a Wine prefix whose
+/// user.reg the test writes. Windows: a scratch key standing for HKEY_CURRENT_USER, written and read in
+/// user.reg's form, so that the same cases run on both.
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -25,8 +28,11 @@ protected:
     /// Security key with the given values (name -> raw data text as Wine writes it, e.g. "\".zip\"").
     static std::string VersionKeys(const std::string& version, const std::map<std::string, std::string>& values,
                                    bool security = true);
+    /// Replaces the Outlook keys of the hive by `keys` (VersionKeys' output).
     void WriteHive(const std::string& keys);
+    /// The Outlook keys and values in user.reg form (on Linux, the whole of user.reg).
     std::string Hive() const;
+    /// Linux: the prefix's user.reg.
     std::filesystem::path HivePath() const { return FDir.Path() / "prefix" / "user.reg"; }
 
     /// Creates the window (its creation may show boxes: give them a script first), shows it and
@@ -39,6 +45,6 @@ protected:
 
     testsupport::TTempDir FDir;
     std::unique_ptr<testsupport::TScopedEnv> FPrefix;
-    std::unique_ptr<testsupport::TScopedEnv> FConfig;
+    std::unique_ptr<testsupport::TScratchAppData> FAppData;
     std::unique_ptr<TMainForm> FForm;
 };

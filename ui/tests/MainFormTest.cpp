@@ -1,7 +1,9 @@
 #include "MainFormFixture.h"
 
-#include "FakeWineServer.h"
 #include "NamedProcess.h"
+#ifndef _WIN32
+#include "FakeWineServer.h"
+#endif
 
 #include "platform/WinePrefixes.h"
 #include "ui/Actions.h"
@@ -208,6 +210,9 @@ TEST_F(MainFormTest, switchingVersionsOffersToSaveTheEditsToThePreviousVersion) 
 }
 
 TEST_F(MainFormTest, aFailedSaveWhileSwitchingKeepsThePreviousVersionOnScreenAndSelected) {
+#ifdef _WIN32
+    GTEST_SKIP() << "makes the registry write fail through a running Wine, which only the Linux side has";
+#else
     WriteHive(VersionKeys("11.0", {{"Level1Add", "\".old\""}}) + VersionKeys("12.0", {{"Level1Add", "\".new\""}}));
     TMainForm& form = Open();
     {
@@ -244,6 +249,7 @@ TEST_F(MainFormTest, aFailedSaveWhileSwitchingKeepsThePreviousVersionOnScreenAnd
     form.actSave->trigger();
     EXPECT_EQ(ValueLine(Hive(), "12.0", "Level1Add"), "\"Level1Add\"=\".added;.new\"");
     EXPECT_EQ(ValueLine(Hive(), "11.0", "Level1Add"), "\"Level1Add\"=\".old\"");
+#endif
 }
 
 TEST_F(MainFormTest, closingAsksOnlyWithEditsAndCancelKeepsTheWindow) {
