@@ -255,11 +255,16 @@ TEST_F(HelpTest, thePolicyNoticeAndTheCheckDialogOpenWhyIsAFileTypeStillBlocked)
     why->click();
     Idle();
     ASSERT_EQ(HelpWindows().size(), 1u);
+#ifdef _WIN32
+    // Which topic Wine's viewer shows cannot be read back; help_file_tests check context 2's topic.
+    EXPECT_EQ(HelpWindowTitle(HelpWindows()[0]), "Vellicor Help");
+#else
+    EXPECT_EQ(ShownTopic(HelpWindows()[0]), QStringLiteral("/topics/stillblocked.htm"));
+    // Move away, so that the check dialog's Help has to bring the page back.
     auto* browser = HelpWindows()[0]->findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
     ASSERT_NE(browser, nullptr);
-    EXPECT_EQ(browser->source().path(), QStringLiteral("/topics/stillblocked.htm"));
-
     emit browser->anchorClicked(QUrl(QStringLiteral("lists.htm")));
+#endif
     TBlockedWidgets blocked;
     TModalScript script;
     script.Then([&](QWidget* dialog) {
@@ -268,9 +273,13 @@ TEST_F(HelpTest, thePolicyNoticeAndTheCheckDialogOpenWhyIsAFileTypeStillBlocked)
         check->btnHelp->click();
         testsupport::RunUntilIdle();
         ASSERT_EQ(HelpWindows().size(), 1u);
-        EXPECT_EQ(browser->source().path(), QStringLiteral("/topics/stillblocked.htm"));
         EXPECT_TRUE(check->isVisible());
+#ifdef _WIN32
+        EXPECT_TRUE(IsWindowEnabled(HelpWindows()[0]));
+#else
+        EXPECT_EQ(ShownTopic(HelpWindows()[0]), QStringLiteral("/topics/stillblocked.htm"));
         EXPECT_FALSE(blocked.Seen(HelpWindows()[0]));
+#endif
         check->btnClose->click();
     });
     form.actCheckFileType->trigger();
