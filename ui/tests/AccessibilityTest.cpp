@@ -278,6 +278,7 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
         form.ShowMessageDialog(QStringLiteral("Save changes before exit?"), mtConfirmation,
                                ButtonSet({mbYes, mbNo, mbCancel}), 0);
     }
+#ifndef _WIN32 // Windows shows the help in HTML Help's own window, which the system makes accessible
     {
         SCOPED_TRACE("help");
         form.actHelpContents->trigger();
@@ -298,6 +299,7 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
         help->close();
         Idle();
     }
+#endif
 }
 
 TEST_F(AccessibilityTest, predefinedRowsAreCheckBoxesThatSpaceTicks) {
@@ -457,6 +459,7 @@ TEST_F(AccessibilityTest, theKeyboardAloneAddsRemovesSavesChangesTheThemeOpensTh
     }
     EXPECT_EQ(FOpened, std::vector<std::string>{KProductWebPage});
 
+#ifndef _WIN32 // HTML Help's own window on Windows, closed by the system's keys
     // F1 shows the help; Escape closes it.
     ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
     ASSERT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -470,6 +473,7 @@ TEST_F(AccessibilityTest, theKeyboardAloneAddsRemovesSavesChangesTheThemeOpensTh
     QTest::keyClick(help, Qt::Key_Escape);
     Idle();
     EXPECT_EQ(HelpWindow(), nullptr);
+#endif
 }
 
 TEST_F(AccessibilityTest, altShiftSpaceOpensTheSystemMenuWhoseEntriesNameTheCaptionButtons) {

@@ -19,7 +19,8 @@ namespace {
 
 #ifdef _WIN32
 
-constexpr const char* kOfficeKey = "Software\\Microsoft\\Office";
+// The keys a test hive holds: Outlook's own, and the policies above them.
+constexpr const char* kHiveRoots[] = {"Software\\Microsoft\\Office", "Software\\Policies\\Microsoft"};
 
 /// user.reg's escaping of key paths and strings: a backslash and a double quote get a backslash.
 std::string RegEscape(const std::string& text) {
@@ -171,7 +172,9 @@ std::string MainFormTest::VersionKeys(const std::string& version, const std::map
 
 void MainFormTest::WriteHive(const std::string& keys) {
 #ifdef _WIN32
-    RegDeleteTreeA(HKEY_CURRENT_USER, kOfficeKey);
+    for (const char* root : kHiveRoots) {
+        RegDeleteTreeA(HKEY_CURRENT_USER, root);
+    }
     WriteRegText(keys);
 #else
     testsupport::WriteFileBytes(HivePath(), "WINE REGISTRY Version 2\n"
@@ -184,10 +187,12 @@ void MainFormTest::WriteHive(const std::string& keys) {
 std::string MainFormTest::Hive() const {
 #ifdef _WIN32
     std::ostringstream out;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kOfficeKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        ReadRegText(key, kOfficeKey, out);
-        RegCloseKey(key);
+    for (const char* root : kHiveRoots) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, root, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            ReadRegText(key, root, out);
+            RegCloseKey(key);
+        }
     }
     return out.str();
 #else
