@@ -135,6 +135,11 @@ TEST_F(SkinFormTest, withoutAThemedFrameThePlatformFrameStaysAndNothingIsResized
 TEST_F(SkinFormTest, aThemedWindowAsksTheWindowManagerForNoFrameAndGetsItsOwnFlagsBackWithout) {
     // The button hints of a window we frame would make an X11 window manager draw its own title bar above
     // ours; the caption's buttons and the system menu do their work without them.
+    // The Windows platform keeps the hints (there they give the taskbar's minimise and the system menu); what
+    // the window then asks of Windows is yet to be checked on Windows itself.
+    if (QGuiApplication::platformName() == QLatin1String("windows")) {
+        GTEST_SKIP() << "the Windows platform keeps the button hints of a framed window";
+    }
     const Qt::WindowFlags own = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
     TSkinData skin;
@@ -143,10 +148,7 @@ TEST_F(SkinFormTest, aThemedWindowAsksTheWindowManagerForNoFrameAndGetsItsOwnFla
     auto stored = Stored("Andromeda.skn");
     skin.SetCompressedStoredSkin(stored.get());
     ASSERT_TRUE(form.Frame->FrameActive());
-    // The Windows platform keeps them: there they give the taskbar's minimise and the system menu.
-    EXPECT_EQ(form.Form.windowFlags(), QGuiApplication::platformName() == QLatin1String("windows")
-                                           ? own | Qt::FramelessWindowHint
-                                           : Qt::Window | Qt::CustomizeWindowHint | Qt::FramelessWindowHint);
+    EXPECT_EQ(form.Form.windowFlags(), Qt::Window | Qt::CustomizeWindowHint | Qt::FramelessWindowHint);
     form.Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form.Form));
     form.CaptionButton("SkinMinimizeButton")->click();
