@@ -110,6 +110,7 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     // Neither control has a label of its own: each is named by the mode button above it.
     lvExtensions->setAccessibleName(rbList->text());
     ShowCurrentEntryOnFocus(lvExtensions);
+    ExposeCheckableRows(lvExtensions);
     edtInputExtensions->setAccessibleName(rbManual->text());
 
     auto* divider = new QFrame(FClientArea);

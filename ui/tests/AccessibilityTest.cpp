@@ -27,6 +27,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <vector>
+
 namespace {
 
 /// One element as a screen reader should find it. An empty Name asks only for some name.
@@ -302,30 +304,72 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
 #endif
 }
 
-TEST_F(AccessibilityTest, predefinedRowsAreCheckBoxesThatSpaceTicks) {
+TEST_F(AccessibilityTest, predefinedRowsAreCheckBoxesThatSpaceAndTheirToggleActionTick) {
     Open();
     TModalScript script;
     script.Then([&](QWidget* dialog) {
         auto* add = qobject_cast<TAddFileTypeForm*>(dialog);
         ASSERT_NE(add, nullptr);
+        auto* view = add->findChild<QTreeWidget*>(QStringLiteral("lvExtensions"));
+        ASSERT_NE(view, nullptr);
         QApplication::setActiveWindow(add);
-        QAccessibleTableInterface* table = Accessible(add->lvExtensions)->tableInterface();
-        ASSERT_NE(table, nullptr);
-        ASSERT_EQ(table->rowCount(), 2);
-        const auto cell = [table](int row) { return table->cellAt(row, 0); };
-        EXPECT_EQ(cell(0)->text(QAccessible::Name), QStringLiteral(".exe"));
-        EXPECT_TRUE(cell(0)->state().checkable);
-        EXPECT_FALSE(cell(0)->state().checked);
-        // The list has the focus with its first row current: Space ticks it, Down and Space the next.
-        ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->lvExtensions));
+        QAccessibleInterface* list = Accessible(view);
+        // The header's two cells, then each row's check box and its description.
+        ASSERT_EQ(list->childCount(), 6);
+        EXPECT_EQ(list->child(0)->role(), QAccessible::ColumnHeader);
+        EXPECT_EQ(list->child(1)->text(QAccessible::Name), QStringLiteral("Description"));
+        const auto box = [list](int row) { return list->child(2 * (row + 1)); };
+        for (int row : {0, 1}) {
+            SCOPED_TRACE(row);
+            EXPECT_EQ(box(row)->role(), QAccessible::CheckBox);
+            EXPECT_TRUE(box(row)->state().checkable);
+            EXPECT_FALSE(box(row)->state().checked);
+            EXPECT_EQ(box(row), list->child(2 * (row + 1))) << "one element per cell";
+            EXPECT_EQ(list->indexOfChild(box(row)), 2 * (row + 1));
+            EXPECT_EQ(box(row)->parent(), list);
+            ASSERT_NE(box(row)->actionInterface(), nullptr);
+            EXPECT_EQ(box(row)->actionInterface()->actionNames(),
+                      QStringList{QAccessibleActionInterface::toggleAction()});
+            EXPECT_EQ(list->child(2 * (row + 1) + 1)->role(), QAccessible::TreeItem);
+            EXPECT_EQ(list->child(2 * (row + 1) + 1)->actionInterface(), nullptr);
+        }
+        EXPECT_EQ(box(0)->text(QAccessible::Name), QStringLiteral(".exe"));
+        EXPECT_EQ(box(0)->text(QAccessible::Description), view->topLevelItem(0)->text(1));
+        EXPECT_EQ(box(1)->text(QAccessible::Name), view->topLevelItem(1)->text(0));
+
+        // The list has the focus with its first row current, and says so; Space ticks the row, Down and Space
+        // the next.
+        ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(view));
+        EXPECT_EQ(list->focusChild(), box(0));
+        EXPECT_TRUE(box(0)->state().focused);
         Press(Qt::Key_Space);
-        EXPECT_TRUE(cell(0)->state().checked);
+        EXPECT_TRUE(box(0)->state().checked);
         Press(Qt::Key_Down);
+        EXPECT_EQ(list->focusChild(), box(1));
         Press(Qt::Key_Space);
-        EXPECT_TRUE(cell(1)->state().checked);
+        EXPECT_TRUE(box(1)->state().checked);
         Press(Qt::Key_Space);
-        EXPECT_FALSE(cell(1)->state().checked);
+        EXPECT_FALSE(box(1)->state().checked);
         EXPECT_EQ(add->ChosenExtensions(), std::vector<std::string>{".exe"});
+
+        // The toggle action ticks and clears a row as Space does, without selecting it or moving the focus.
+        view->clearSelection();
+        box(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(box(1)->state().checked);
+        EXPECT_EQ(add->ChosenExtensions(),
+                  (std::vector<std::string>{".exe", view->topLevelItem(1)->text(0).toStdString()}));
+        box(0)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_FALSE(box(0)->state().checked);
+        EXPECT_FALSE(box(0)->state().selected);
+        EXPECT_FALSE(box(1)->state().selected);
+        EXPECT_EQ(list->focusChild(), box(1));
+
+        // In typing mode the list is disabled, and so are its check boxes.
+        add->findChild<QRadioButton*>(QStringLiteral("rbManual"))->click();
+        Idle();
+        EXPECT_TRUE(box(1)->state().disabled);
+        box(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(view->topLevelItem(1)->checkState(0) == Qt::Checked);
         add->reject();
     });
     FForm->actAllowedAdd->trigger();
