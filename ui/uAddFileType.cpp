@@ -14,6 +14,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -44,6 +45,44 @@ public:
 
 private:
     std::string FExtension;
+};
+
+/// The arrow keys step between the two mode buttons and select the one they reach. Qt selects it before
+/// moving the focus onto it, which would take the focus back from the control the new mode gives it: here
+/// the focus moves first, so that after Down the user types into the edit box as after a click.
+class TModeButtonArrows : public QObject {
+public:
+    TModeButtonArrows(QRadioButton* upper, QRadioButton* lower) : QObject(upper), FUpper(upper), FLower(lower) {
+        upper->installEventFilter(this);
+        lower->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+            return false;
+        }
+        QRadioButton* target = nullptr;
+        if (watched == FUpper && (key->key() == Qt::Key_Down || key->key() == Qt::Key_Right)) {
+            target = FLower;
+        } else if (watched == FLower && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Left)) {
+            target = FUpper;
+        }
+        if (target == nullptr || !target->isEnabled()) {
+            return false;
+        }
+        target->setFocus(target == FLower ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        target->click();
+        return true;
+    }
+
+private:
+    QRadioButton* FUpper;
+    QRadioButton* FLower;
 };
 
 } // namespace
@@ -137,6 +176,7 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     }
     connect(btnHelp, &QPushButton::clicked, this, [] { Application::Dispatch([] { ShowHelpContents(); }); });
 
+    new TModeButtonArrows(rbList, rbManual);
     for (QRadioButton* radio : {rbList, rbManual}) {
         connect(radio, &QRadioButton::clicked, this, [this] { Application::Dispatch([this] { rbManualClick(); }); });
     }

@@ -432,10 +432,17 @@ TEST_F(AccessibilityTest, theKeyboardAloneAddsRemovesSavesChangesTheThemeOpensTh
             Press(Qt::Key_Tab, Qt::ShiftModifier);
             EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->rbList))
                 << "the checked mode button is a tab stop";
+            // Down selects typing, which gives the edit box the focus as a click does; Up goes back to the list.
             Press(Qt::Key_Down);
             EXPECT_TRUE(add->rbManual->isChecked());
-            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->rbManual));
-            Press(Qt::Key_Tab);
+            ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->edtInputExtensions));
+            Press(Qt::Key_Tab, Qt::ShiftModifier);
+            ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->rbManual));
+            Press(Qt::Key_Up);
+            EXPECT_TRUE(add->rbList->isChecked());
+            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->lvExtensions));
+            Press(Qt::Key_Tab, Qt::ShiftModifier);
+            Press(Qt::Key_Down);
             ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->edtInputExtensions));
             QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(".kbd"));
             Press(Qt::Key_Tab);
