@@ -6,6 +6,7 @@
 #include "GuiTestSupport.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QApplication>
 #include <QTest>
 #include <QTextBlock>
@@ -94,6 +95,68 @@ TEST(HelpViewerTest, OpensHelpAtTheTopicOfContextOneInOneWindowAndClosesItAtTheE
     EXPECT_TRUE(HelpWindows().empty());
     library.Release();
     EXPECT_FALSE(library.IsLoaded());
+}
+
+TEST(HelpViewerTest, aLinkReachedWithTabIsShownSelectedAndReadAsTheSelection) {
+    THtmlHelpLibrary library;
+    THTMLHelpViewer viewer(library);
+    viewer.DisplayHelpContext(kContentsHelpContext, kHelpFileName);
+    testsupport::RunUntilIdle();
+    const auto windows = HelpWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    QWidget* window = windows[0];
+    auto* browser = window->findChild<QTextBrowser*>("HelpBrowser");
+    QApplication::setActiveWindow(window);
+    browser->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(browser->hasFocus());
+    EXPECT_TRUE(browser->extraSelections().isEmpty());
+
+    QTest::keyClick(browser, Qt::Key_Tab);
+    ASSERT_TRUE(browser->hasFocus());
+    const QTextCursor link = browser->textCursor();
+    ASSERT_TRUE(link.hasSelection());
+    EXPECT_TRUE(link.charFormat().isAnchor());
+    // Drawn in the selection's colours, over the whole link.
+    ASSERT_EQ(browser->extraSelections().size(), 1);
+    EXPECT_EQ(browser->extraSelections()[0].cursor, link);
+    const QColor highlight = browser->palette().color(QPalette::Active, QPalette::Highlight);
+    QTextCursor start = link;
+    start.setPosition(link.selectionStart());
+    const QRect caret = browser->cursorRect(start);
+    const QImage page = browser->viewport()->grab().toImage();
+    int highlighted = 0;
+    for (int y = caret.top(); y <= caret.bottom(); ++y) {
+        highlighted += page.pixelColor(caret.center().x() + 2, y) == highlight ? 1 : 0;
+    }
+    EXPECT_GT(highlighted, 0) << "the focused link is drawn as selected";
+    // A screen reader reads the link as the page's selected text.
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(browser)->textInterface();
+    ASSERT_NE(text, nullptr);
+    ASSERT_EQ(text->selectionCount(), 1);
+    int from = 0;
+    int to = 0;
+    text->selection(0, &from, &to);
+    EXPECT_EQ(text->text(from, to), link.selectedText());
+
+    // The next link takes the mark; leaving the page or following a link drops it.
+    QTest::keyClick(browser, Qt::Key_Tab);
+    ASSERT_TRUE(browser->hasFocus());
+    EXPECT_NE(browser->textCursor(), link);
+    ASSERT_EQ(browser->extraSelections().size(), 1);
+    EXPECT_EQ(browser->extraSelections()[0].cursor, browser->textCursor());
+    const QString page1 = browser->source().path();
+    QTest::keyClick(browser, Qt::Key_Return);
+    testsupport::RunUntilIdle();
+    EXPECT_NE(browser->source().path(), page1);
+    EXPECT_TRUE(browser->extraSelections().isEmpty());
+    QTest::keyClick(browser, Qt::Key_Tab);
+    ASSERT_EQ(browser->extraSelections().size(), 1);
+    browser->clearFocus();
+    EXPECT_TRUE(browser->extraSelections().isEmpty());
+
+    window->close();
+    viewer.ShutDown();
+    library.Release();
 }
 
 TEST(HelpViewerTest, ShowsWhyAHelpFileCannotBeOpened) {

@@ -45,6 +45,43 @@ std::string TopicOfLocal(const std::string& local) {
 THelpBrowser::THelpBrowser(QWidget* parent) : QTextBrowser(parent) {
     setObjectName("HelpBrowser");
     setOpenLinks(false);
+    // A new page has no focused link.
+    connect(this, &QTextBrowser::sourceChanged, this, [this] { setExtraSelections({}); });
+    // Nor has a page the user clicked into.
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] {
+        if (!textCursor().hasSelection()) {
+            setExtraSelections({});
+        }
+    });
+}
+
+bool THelpBrowser::focusNextPrevChild(bool next) {
+    const bool moved = QTextBrowser::focusNextPrevChild(next); // to the next link, or out of the page
+    ShowFocusedLink();
+    return moved;
+}
+
+void THelpBrowser::focusOutEvent(QFocusEvent* event) {
+    QTextBrowser::focusOutEvent(event);
+    ShowFocusedLink();
+}
+
+void THelpBrowser::ShowFocusedLink() {
+    const QTextCursor link = textCursor();
+    if (!hasFocus() || !link.hasSelection()) {
+        setExtraSelections({});
+        return;
+    }
+    // The style marks a link reached with Tab by a thin dotted frame only: it is shown as selected text
+    // is, and told to assistive technology, which hears nothing of it otherwise.
+    QTextEdit::ExtraSelection shown;
+    shown.cursor = link;
+    shown.format.setBackground(palette().brush(QPalette::Active, QPalette::Highlight));
+    shown.format.setForeground(palette().brush(QPalette::Active, QPalette::HighlightedText));
+    setExtraSelections({shown});
+    QAccessibleTextSelectionEvent selected(this, link.selectionStart(), link.selectionEnd());
+    selected.setCursorPosition(link.position());
+    QAccessible::updateAccessibility(&selected);
 }
 
 QVariant THelpBrowser::loadResource(int type, const QUrl& name) {

@@ -22,7 +22,13 @@ public:
     void SetFile(const TChmFile* file) { FFile = file; }
     QVariant loadResource(int type, const QUrl& name) override;
 
+protected:
+    bool focusNextPrevChild(bool next) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
+    void ShowFocusedLink();
+
     const TChmFile* FFile = nullptr;
 };
 
