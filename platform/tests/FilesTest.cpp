@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 #include "SystemFacts.h"
 #include "TempDir.h"
+#include "platform/FileReplace.h"
 #include "platform/Streams.h"
 
 #include <gtest/gtest.h>
@@ -115,12 +116,11 @@ TEST(Files, directoriesFilesAndReplacing) {
     testsupport::WriteFileBytes(a, "new");
     testsupport::WriteFileBytes(b, "old");
     EXPECT_TRUE(platform::FileExists(a));
-    EXPECT_TRUE(platform::MoveFileReplacing(a, b));
-    EXPECT_FALSE(platform::FileExists(a));
+    EXPECT_FALSE(platform::ReplaceFileContent(b, "new").Failed());
     EXPECT_EQ(testsupport::ReadFileBytes(b), "new");
 
-    testsupport::WriteFileBytes(a, "x");
-    EXPECT_FALSE(platform::MoveFileReplacing(a, dir)) << "a folder is never replaced by a file";
+    EXPECT_EQ(platform::ReplaceFileContent(dir, "x").Stage, platform::EReplaceStage::Refused)
+        << "a folder is never replaced by a file";
     EXPECT_TRUE(platform::DirectoryExists(dir));
     EXPECT_TRUE(platform::RemoveFile(a));
     EXPECT_FALSE(platform::RemoveFile(a));

@@ -26,14 +26,6 @@ bool RemoveFile(const std::string& path) {
     return DeleteFileA(path.c_str()) != FALSE;
 }
 
-bool MoveFileReplacing(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-}
-
-std::string ReplacedFile(const std::string& path) {
-    return path;
-}
-
 std::string ExpandFileName(const std::string& path) {
     if (path.empty()) {
         return path;
