@@ -1,6 +1,6 @@
-#include "ui/linklabel/Renderer.h"
+#include "linklabel/Renderer.h"
 
-#include "ui/linklabel/TextHandler.h"
+#include "linklabel/TextHandler.h"
 
 namespace linklabel {
 

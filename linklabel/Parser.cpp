@@ -1,7 +1,7 @@
-#include "ui/linklabel/Parser.h"
+#include "linklabel/Parser.h"
 
+#include "linklabel/LinkLabelErrors.h"
 #include "platform/SysUtils.h"
-#include "ui/linklabel/LinkLabelErrors.h"
 
 #include <array>
 #include <string_view>

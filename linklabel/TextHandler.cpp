@@ -1,7 +1,7 @@
-#include "ui/linklabel/TextHandler.h"
+#include "linklabel/TextHandler.h"
 
+#include "linklabel/LinkLabelErrors.h"
 #include "platform/SysUtils.h"
-#include "ui/linklabel/LinkLabelErrors.h"
 
 #include <algorithm>
 #include <utility>

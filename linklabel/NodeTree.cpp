@@ -1,7 +1,7 @@
-#include "ui/linklabel/NodeTree.h"
+#include "linklabel/NodeTree.h"
 
+#include "linklabel/LinkLabelErrors.h"
 #include "platform/SysUtils.h"
-#include "ui/linklabel/LinkLabelErrors.h"
 
 #include <typeinfo>
 

@@ -1,10 +1,10 @@
 #include "FakeCanvas.h"
 
+#include "linklabel/LinkLabelErrors.h"
+#include "linklabel/Parser.h"
+#include "linklabel/Renderer.h"
+#include "linklabel/TextHandler.h"
 #include "platform/SysUtils.h"
-#include "ui/linklabel/LinkLabelErrors.h"
-#include "ui/linklabel/Parser.h"
-#include "ui/linklabel/Renderer.h"
-#include "ui/linklabel/TextHandler.h"
 
 #include <gtest/gtest.h>
 

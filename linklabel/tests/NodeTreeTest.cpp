@@ -1,7 +1,7 @@
-#include "ui/linklabel/NodeTree.h"
+#include "linklabel/NodeTree.h"
+#include "linklabel/LinkLabelErrors.h"
+#include "linklabel/Parser.h"
 #include "platform/SysUtils.h"
-#include "ui/linklabel/LinkLabelErrors.h"
-#include "ui/linklabel/Parser.h"
 
 #include <gtest/gtest.h>
 

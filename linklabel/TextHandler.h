@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/linklabel/LinkCanvas.h"
-#include "ui/linklabel/NodeTree.h"
+#include "linklabel/LinkCanvas.h"
+#include "linklabel/NodeTree.h"
 
 #include <cstddef>
 #include <memory>

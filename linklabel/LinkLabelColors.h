@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/linklabel/LinkLabelTypes.h"
+#include "linklabel/LinkLabelTypes.h"
 
 #include <optional>
 #include <string_view>

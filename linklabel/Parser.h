@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/linklabel/NodeTree.h"
+#include "linklabel/NodeTree.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "TreeDescription.h"
 
+#include "linklabel/LinkLabelColors.h"
+#include "linklabel/Parser.h"
 #include "platform/SysUtils.h"
-#include "ui/linklabel/LinkLabelColors.h"
-#include "ui/linklabel/Parser.h"
 
 #include <gtest/gtest.h>
 

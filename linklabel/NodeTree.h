@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/linklabel/LinkLabelColors.h"
-#include "ui/linklabel/LinkLabelTypes.h"
+#include "linklabel/LinkLabelColors.h"
+#include "linklabel/LinkLabelTypes.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/linklabel/LinkCanvas.h"
-#include "ui/linklabel/LinkLabelColors.h"
-#include "ui/linklabel/NodeTree.h"
+#include "linklabel/LinkCanvas.h"
+#include "linklabel/LinkLabelColors.h"
+#include "linklabel/NodeTree.h"
 
 namespace linklabel {
 

@@ -1,4 +1,4 @@
-#include "ui/linklabel/LinkLabelColors.h"
+#include "linklabel/LinkLabelColors.h"
 
 #include <array>
 #include <charconv>
