@@ -1,7 +1,7 @@
 #include "linklabel/NodeTree.h"
 
+#include "base/SysUtils.h"
 #include "linklabel/LinkLabelErrors.h"
-#include "platform/SysUtils.h"
 
 #include <typeinfo>
 

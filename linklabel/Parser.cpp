@@ -1,7 +1,7 @@
 #include "linklabel/Parser.h"
 
+#include "base/SysUtils.h"
 #include "linklabel/LinkLabelErrors.h"
-#include "platform/SysUtils.h"
 
 #include <array>
 #include <string_view>

@@ -1,7 +1,7 @@
 #include "linklabel/TextHandler.h"
 
+#include "base/SysUtils.h"
 #include "linklabel/LinkLabelErrors.h"
-#include "platform/SysUtils.h"
 
 #include <algorithm>
 #include <utility>

@@ -3,6 +3,7 @@
 #include "platform/AppData.h"
 #include "platform/ExeFolder.h"
 #include "platform/FileReplace.h"
+#include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "settings/ModXMLSerializer.h"
 
@@ -39,13 +40,6 @@ void Configure(TXMLSerializer& serializer) {
     serializer.ReplaceReservedSymbols = true;
     serializer.IgnoreUnknownTags = false;
     serializer.HeaderText = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
-}
-
-std::string MessageOf(const std::exception& error) {
-    if (const auto* own = dynamic_cast<const Exception*>(&error)) {
-        return own->Message();
-    }
-    return error.what();
 }
 
 // A failure to make the file, in the words of the file layer, naming Settings.xml itself rather than

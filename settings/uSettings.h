@@ -3,7 +3,7 @@
 // The program's one setting, the visual theme, kept in Settings.xml in a folder of the program's own
 // under the user's application-data folder.
 
-#include "platform/Streams.h"
+#include "base/Streams.h"
 #include "settings/Classes.h"
 
 #include <functional>

@@ -1,9 +1,9 @@
 #include "ui/uMainForm.h"
 
+#include "base/SysUtils.h"
 #include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
 #include "platform/Registry.h"
-#include "platform/SysUtils.h"
 #include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
 #include "skin/SkinData.h"
@@ -465,7 +465,7 @@ void TMainForm::FormCreate() {
         ApplyTheme(ToQString(Settings->SkinName()));
     } catch (const std::exception& error) {
         UseBuiltInTheme();
-        ShowInformation(Application::MessageOf(error));
+        ShowInformation(ToQString(MessageOf(error)));
     }
     FOutlook = std::make_unique<TOutlookInteraction>();
     if (!FOutlook->FVersions.empty()) {

@@ -1,10 +1,10 @@
 #include "FakeCanvas.h"
 
+#include "base/SysUtils.h"
 #include "linklabel/LinkLabelErrors.h"
 #include "linklabel/Parser.h"
 #include "linklabel/Renderer.h"
 #include "linklabel/TextHandler.h"
-#include "platform/SysUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "TreeDescription.h"
 
+#include "base/SysUtils.h"
 #include "linklabel/LinkLabelColors.h"
 #include "linklabel/Parser.h"
-#include "platform/SysUtils.h"
 
 #include <gtest/gtest.h>
 

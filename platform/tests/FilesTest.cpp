@@ -2,7 +2,7 @@
 #include "SystemFacts.h"
 #include "TempDir.h"
 #include "platform/FileReplace.h"
-#include "platform/Streams.h"
+#include "platform/FileStream.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-template <class Action> std::string MessageOf(Action&& action) {
+template <class Action> std::string ThrownMessage(Action&& action) {
     try {
         action();
     } catch (const Exception& error) {
@@ -31,11 +31,11 @@ TEST(FileStream, openAndCreateFailuresNameTheFullPathAndTheSystemsText) {
     const std::string folder = (temp / "folder").string();
     const std::string fileNotFound = testsupport::FileNotFoundError().Text;
 
-    EXPECT_EQ(MessageOf([&] { TFileStream s(missing, fmOpenRead | fmShareDenyWrite); }),
+    EXPECT_EQ(ThrownMessage([&] { TFileStream s(missing, fmOpenRead | fmShareDenyWrite); }),
               "Cannot open file \"" + missing + "\". " + fileNotFound);
-    EXPECT_EQ(MessageOf([&] { TFileStream s(folder, fmOpenRead); }),
+    EXPECT_EQ(ThrownMessage([&] { TFileStream s(folder, fmOpenRead); }),
               "Cannot open file \"" + folder + "\". " + testsupport::FolderAsFileError().Text);
-    EXPECT_EQ(MessageOf([&] { TFileStream s(inMissingFolder, fmCreate); }),
+    EXPECT_EQ(ThrownMessage([&] { TFileStream s(inMissingFolder, fmCreate); }),
               "Cannot create file \"" + inMissingFolder + "\". " + testsupport::PathNotFoundError().Text);
     EXPECT_THROW(TFileStream(missing, fmOpenRead), EFOpenError);
     EXPECT_THROW(TFileStream(inMissingFolder, fmCreate), EFCreateError);
@@ -52,7 +52,7 @@ TEST(FileStream, relativeNamesAreReportedInFull) {
     testsupport::TTempDir temp;
     const fs::path old = fs::current_path();
     fs::current_path(temp.Path());
-    const std::string message = MessageOf([] { TFileStream s("sub/../Extensions.txt", fmOpenRead); });
+    const std::string message = ThrownMessage([] { TFileStream s("sub/../Extensions.txt", fmOpenRead); });
     fs::current_path(old);
     EXPECT_EQ(message, "Cannot open file \"" + (temp / "Extensions.txt").string() + "\". " +
                            testsupport::FileNotFoundError().Text);
@@ -81,25 +81,6 @@ TEST(FileStream, createWritesReadsAndTruncates) {
         EXPECT_EQ(s.Size(), 0);
     }
     EXPECT_EQ(fs::file_size(name), 0u);
-}
-
-TEST(MemoryStream, growsOnWriteAndReadsFromItsPosition) {
-    TMemoryStream s;
-    s.WriteBuffer(std::string_view("abc"));
-    s.SetPosition(1);
-    s.WriteBuffer(std::string_view("XYZ"));
-    EXPECT_EQ(s.Bytes(), "aXYZ");
-    EXPECT_EQ(s.Position(), 4);
-    s.SetPosition(2);
-    char buffer[8] = {};
-    EXPECT_EQ(s.Read(buffer, 8), 2);
-    EXPECT_EQ(std::string(buffer, 2), "YZ");
-    EXPECT_EQ(s.Seek(-1, TSeekOrigin::Beginning), -1);
-    s.SetSize(1);
-    EXPECT_EQ(s.Bytes(), "a");
-    EXPECT_EQ(s.Position(), 1);
-    EXPECT_THROW(s.ReadBuffer(buffer, 1), EReadError);
-    EXPECT_EQ(MessageOf([&] { s.ReadBuffer(buffer, 1); }), "Stream read error");
 }
 
 TEST(Files, directoriesFilesAndReplacing) {

@@ -1,5 +1,5 @@
 #include "platform/Files.h"
-#include "platform/Streams.h"
+#include "platform/FileStream.h"
 
 #include <windows.h>
 

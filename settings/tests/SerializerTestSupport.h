@@ -2,7 +2,7 @@
 
 // Small helpers shared by the serializer's tests.
 
-#include "platform/Streams.h"
+#include "base/Streams.h"
 #include "platform/TextConv.h"
 #include "settings/ModXMLSerializer.h"
 
@@ -29,7 +29,7 @@ inline void Read(TXMLSerializer& serializer, TPersistent& object, std::string_vi
 }
 
 /// The message of what `action` throws; empty when it throws nothing.
-template <class Action> std::string MessageOf(Action&& action) {
+template <class Action> std::string ThrownMessage(Action&& action) {
     try {
         action();
     } catch (const Exception& error) {

@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "TestData.h"
 #include "platform/ExeFolder.h"
+#include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "settings/uSettings.h"
 

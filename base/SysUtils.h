@@ -20,3 +20,6 @@ private:
 /// Replaces each "%s" of `format`, left to right, with the next argument; "%%" gives "%".
 /// Missing arguments leave the rest of the placeholders empty, so a message never fails to form.
 std::string Format(std::string_view format, std::initializer_list<std::string_view> args);
+
+/// The text of any caught exception: an Exception's message, else what() says.
+std::string MessageOf(const std::exception& error);

@@ -1,4 +1,4 @@
-#include "platform/Streams.h"
+#include "base/Streams.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/SysUtils.h"
+#include "base/SysUtils.h"
 
 std::string Format(std::string_view format, std::initializer_list<std::string_view> args) {
     std::string result;
@@ -22,4 +22,11 @@ std::string Format(std::string_view format, std::initializer_list<std::string_vi
         result += format[i];
     }
     return result;
+}
+
+std::string MessageOf(const std::exception& error) {
+    if (const auto* own = dynamic_cast<const Exception*>(&error)) {
+        return own->Message();
+    }
+    return error.what();
 }
