@@ -1,15 +1,8 @@
 #include "SystemFacts.h"
 
-#ifdef _WIN32
 #include <windows.h>
-#else
-#include <cerrno>
-#include <unistd.h>
-#endif
 
 namespace testsupport {
-
-#ifdef _WIN32
 
 namespace {
 
@@ -55,34 +48,5 @@ bool RunningAsRoot() {
     DWORD size = sizeof name;
     return RunningUnderWine() && GetUserNameA(name, &size) && std::string(name) == "root";
 }
-
-#else
-
-TSystemError FileNotFoundError() {
-    return {ENOENT, "No such file or directory"};
-}
-TSystemError PathNotFoundError() {
-    return {ENOENT, "No such file or directory"};
-}
-TSystemError FolderAsFileError() {
-    return {EISDIR, "Is a directory"};
-}
-TSystemError AccessDeniedError() {
-    return {EACCES, "Permission denied"};
-}
-
-unsigned AnsiCodePage() {
-    return 65001;
-}
-
-bool RunningAsRoot() {
-    return ::geteuid() == 0;
-}
-
-bool RunningUnderWine() {
-    return false;
-}
-
-#endif
 
 } // namespace testsupport

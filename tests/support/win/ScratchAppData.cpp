@@ -2,15 +2,11 @@
 
 #include <stdexcept>
 
-#ifdef _WIN32
 #include <windows.h>
 
 #include <shlobj.h>
-#endif
 
 namespace testsupport {
-
-#ifdef _WIN32
 
 namespace {
 
@@ -39,16 +35,6 @@ TScratchAppData::TScratchAppData() : FPath(FTemp / "AppData") {
     }
     FRedirected = lstrcmpiA(ShellAppDataFolder().c_str(), folder.c_str()) == 0;
 }
-
-#else
-
-TScratchAppData::TScratchAppData() : FPath(FTemp / "config") {
-    std::filesystem::create_directory(FPath);
-    FEnv.emplace("XDG_CONFIG_HOME", FPath.string());
-    FRedirected = true;
-}
-
-#endif
 
 TScratchAppData::~TScratchAppData() = default;
 

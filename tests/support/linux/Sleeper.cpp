@@ -1,12 +1,4 @@
 // A program that does nothing until it is killed: tests copy it under the name of the process they need.
-#ifdef _WIN32
-#include <windows.h>
-
-int main() {
-    Sleep(INFINITE);
-    return 0;
-}
-#else
 #include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -21,4 +13,3 @@ int main() {
         pause();
     }
 }
-#endif
