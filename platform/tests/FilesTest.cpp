@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 #include "SystemFacts.h"
 #include "TempDir.h"
+#include "ThrownMessage.h"
 #include "platform/FileReplace.h"
 #include "platform/FileStream.h"
 
@@ -10,18 +11,7 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-template <class Action> std::string ThrownMessage(Action&& action) {
-    try {
-        action();
-    } catch (const Exception& error) {
-        return error.Message();
-    }
-    return {};
-}
-
-} // namespace
+using testsupport::ThrownMessage;
 
 TEST(FileStream, openAndCreateFailuresNameTheFullPathAndTheSystemsText) {
     testsupport::TTempDir temp;
