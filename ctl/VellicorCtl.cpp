@@ -6,13 +6,13 @@
 #include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
 #include "platform/ExeFolder.h"
+#include "platform/FileReplace.h"
 #include "platform/Registry.h"
 #include "platform/WinePrefixes.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <ostream>
 
@@ -475,11 +475,9 @@ private:
             FOut.flush();
             return ctlexit::Done;
         }
-        std::ofstream file(*FOptions.Output, std::ios::binary | std::ios::trunc);
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        file.close();
-        if (!file) {
-            Fail("Cannot write the file " + *FOptions.Output + ". Make sure its folder exists and is writable.");
+        if (const platform::TReplaceFailure failure = platform::ReplaceFileContent(*FOptions.Output, bytes);
+            failure.Failed()) {
+            Fail(failure.Text() + ". Make sure its folder exists and is writable.");
         }
         FErr << "Wrote " << *FOptions.Output << ": the lists of " << info.DisplayName << ".\n";
         return ctlexit::Done;

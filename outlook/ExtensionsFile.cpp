@@ -1,7 +1,7 @@
 #include "outlook/ExtensionsFile.h"
 
 #include "platform/ExeFolder.h"
-#include "platform/Streams.h"
+#include "platform/FileStream.h"
 
 std::vector<TPredefinedFileType> ParsePredefinedFileTypes(std::string_view content) {
     if (const auto nul = content.find('\0'); nul != std::string_view::npos) {

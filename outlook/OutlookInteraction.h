@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/SysUtils.h"
 #include "outlook/ExtensionList.h"
-#include "platform/SysUtils.h"
 
 #include <string>
 #include <vector>

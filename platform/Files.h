@@ -12,11 +12,6 @@ bool DirectoryExists(const std::string& path);
 bool CreateDir(const std::string& path);
 /// Removes a file; false when it could not be removed.
 bool RemoveFile(const std::string& path);
-/// Moves `from` to `to` in one step, replacing a file at `to`; false on failure (see LastOSError).
-bool MoveFileReplacing(const std::string& from, const std::string& to);
-/// The file a new version of `path` replaces: the final target when `path` is a symbolic link (Linux),
-/// otherwise `path` itself.
-std::string ReplacedFile(const std::string& path);
 /// The full path of a file name, relative names taken from the current directory.
 std::string ExpandFileName(const std::string& path);
 

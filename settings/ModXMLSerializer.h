@@ -4,8 +4,8 @@
 // such a document back into an existing object. Not a general XML parser: tags are found by plain byte
 // searches, names match exactly, and nothing but "<" and ">" is ever escaped (on request).
 
-#include "platform/Streams.h"
-#include "platform/SysUtils.h"
+#include "base/Streams.h"
+#include "base/SysUtils.h"
 #include "settings/Classes.h"
 
 #include <cstddef>

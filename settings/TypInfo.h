@@ -4,7 +4,7 @@
 // published properties in a table built with TPublished, one line per property; the XML serializer works
 // from that table alone.
 
-#include "platform/SysUtils.h"
+#include "base/SysUtils.h"
 
 #include <cstdint>
 #include <functional>

@@ -2,6 +2,8 @@
 
 #include "platform/AppData.h"
 #include "platform/ExeFolder.h"
+#include "platform/FileReplace.h"
+#include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "settings/ModXMLSerializer.h"
 
@@ -38,13 +40,6 @@ void Configure(TXMLSerializer& serializer) {
     serializer.ReplaceReservedSymbols = true;
     serializer.IgnoreUnknownTags = false;
     serializer.HeaderText = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
-}
-
-std::string MessageOf(const std::exception& error) {
-    if (const auto* own = dynamic_cast<const Exception*>(&error)) {
-        return own->Message();
-    }
-    return error.what();
 }
 
 // A failure to make the file, in the words of the file layer, naming Settings.xml itself rather than
@@ -87,49 +82,29 @@ void TSettings::LoadFromFile(const std::string& fileName) {
 }
 
 void TSettings::SaveToFile(const std::string& fileName) {
-    // Beside the file the document replaces, so that the last step is a rename on one file system.
-    const std::string target = platform::ReplacedFile(fileName);
-    const std::string temporary = target + ".tmp";
-    bool temporaryMade = false;
     try {
         if (fileName.empty()) {
             // No application-data folder: nowhere to save. The file layer words the failure.
             TFileStream nowhere(fileName, fmCreate);
         }
-        // A file the user has made read-only stays untouched, as it would if it were written in place.
-        if (platform::FileExists(fileName) || platform::DirectoryExists(fileName)) {
-            try {
-                TFileStream probe(fileName, fmOpenReadWrite | fmShareExclusive);
-            } catch (const EFileStreamError& error) {
-                CannotCreate(fileName, error.ErrorText());
-            }
-        }
-        std::unique_ptr<TStream> stream;
-        try {
-            stream = StreamFactory() ? StreamFactory()(temporary)
-                                     : std::make_unique<TFileStream>(temporary, fmCreate | fmShareExclusive);
-        } catch (const EFileStreamError& error) {
-            CannotCreate(fileName, error.ErrorText());
-        }
-        temporaryMade = true;
+        auto memory = std::make_unique<TMemoryStream>();
+        const TMemoryStream& document = *memory;
         {
+            std::unique_ptr<TStream> stream = StreamFactory() ? StreamFactory()(std::move(memory)) : std::move(memory);
             TXMLSerializer serializer;
             Configure(serializer);
             serializer.SaveObjectToStream(*this, *stream);
+            const platform::TReplaceFailure failure = platform::ReplaceFileContent(fileName, document.Bytes());
+            if (failure.Stage == platform::EReplaceStage::Write) {
+                throw EWriteError();
+            }
+            if (failure.Failed()) {
+                // In the file layer's words, naming Settings.xml rather than the temporary file beside it.
+                CannotCreate(fileName, platform::SysErrorMessage(failure.Error));
+            }
         }
-        if (auto* file = dynamic_cast<TFileStream*>(stream.get()); file != nullptr && !file->FlushToDisk()) {
-            throw EWriteError();
-        }
-        stream.reset();
-        if (!platform::MoveFileReplacing(temporary, target)) {
-            CannotCreate(fileName, platform::SysErrorMessage(platform::LastOSError()));
-        }
-        temporaryMade = false;
     } catch (const std::exception& error) {
-        if (temporaryMade) {
-            platform::RemoveFile(temporary); // the previous Settings.xml stays as it was
-        }
-        Report("An error occured while saving settings: " + MessageOf(error));
+        Report("An error occured while saving settings: " + MessageOf(error)); // the previous file stays as it was
     }
 }
 

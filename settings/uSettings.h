@@ -3,7 +3,7 @@
 // The program's one setting, the visual theme, kept in Settings.xml in a folder of the program's own
 // under the user's application-data folder.
 
-#include "platform/Streams.h"
+#include "base/Streams.h"
 #include "settings/Classes.h"
 
 #include <functional>
@@ -57,7 +57,7 @@ std::string GetAppDataFolder();
 using TSettingsReporter = std::function<void(const std::string& text)>;
 void SetSettingsReporter(TSettingsReporter reporter);
 
-/// Opens the stream a save writes the new document into (a temporary file beside Settings.xml). Tests
-/// replace it to make the disk fail part-way; null restores the file stream.
-using TSettingsStreamFactory = std::function<std::unique_ptr<TStream>(const std::string& fileName)>;
+/// Gives the stream a save writes the new document into, from the memory stream whose bytes then replace
+/// Settings.xml. Tests wrap that stream to make the writing fail part-way; null writes to it directly.
+using TSettingsStreamFactory = std::function<std::unique_ptr<TStream>(std::unique_ptr<TStream> document)>;
 void SetSettingsStreamFactory(TSettingsStreamFactory factory);

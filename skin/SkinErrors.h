@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SysUtils.h"
+#include "base/SysUtils.h"
 
 /// A theme package or description that cannot be used: damaged, of another version, or incomplete.
 class ESkinError : public Exception {

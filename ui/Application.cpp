@@ -1,6 +1,6 @@
 #include "ui/Application.h"
 
-#include "platform/SysUtils.h"
+#include "base/SysUtils.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -41,20 +41,13 @@ void ShowException(const QString& message) {
     box.exec();
 }
 
-QString MessageOf(const std::exception& error) {
-    if (const auto* own = dynamic_cast<const Exception*>(&error)) {
-        return ToQString(own->Message());
-    }
-    return ToQString(error.what());
-}
-
 bool Dispatch(const std::function<void()>& handler) noexcept {
     QString message;
     try {
         handler();
         return true;
     } catch (const std::exception& error) {
-        message = MessageOf(error);
+        message = ToQString(MessageOf(error));
     } catch (...) {
         message = QStringLiteral("Unknown error");
     }

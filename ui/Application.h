@@ -31,9 +31,6 @@ QString ErrorBoxText(const QString& message);
 /// unwinds through Qt. Returns false when the handler failed.
 bool Dispatch(const std::function<void()>& handler) noexcept;
 
-/// Text of any caught exception, the way the error box shows it.
-QString MessageOf(const std::exception& error);
-
 } // namespace Application
 
 /// Converts between the program's strings (the ANSI code page: UTF-8 on Linux, CP_ACP on Windows)

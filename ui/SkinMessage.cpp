@@ -73,9 +73,9 @@ QString ThemedText(const TSkinData* theme, const char* key, const QString& fallb
     return fallback;
 }
 
-constexpr int KButtonWidth = 70;
-constexpr int KButtonGap = 10;
-constexpr int KDefaultButtonHeight = 25;
+constexpr int kButtonWidth = 70;
+constexpr int kButtonGap = 10;
+constexpr int kDefaultButtonHeight = 25;
 
 } // namespace
 
@@ -184,9 +184,9 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
     QWidget* client = form.FClient;
     TSkinForm* frame = SkinData != nullptr ? new TSkinForm(&form, SkinData, TSkinFormKind::MessageBox) : nullptr;
 
-    int buttonHeight = KDefaultButtonHeight;
+    int buttonHeight = kDefaultButtonHeight;
     if (CtrlSkinData != nullptr) {
-        buttonHeight = CtrlSkinData->ButtonPictureHeight().value_or(KDefaultButtonHeight);
+        buttonHeight = CtrlSkinData->ButtonPictureHeight().value_or(kDefaultButtonHeight);
     }
     int count = 0;
     for (int bit = 0; bit < mbButtonCount; ++bit) {
@@ -194,7 +194,7 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
             ++count;
         }
     }
-    const int rowWidth = count == 0 ? 0 : count * KButtonWidth + (count - 1) * KButtonGap;
+    const int rowWidth = count == 0 ? 0 : count * kButtonWidth + (count - 1) * kButtonGap;
 
     auto* label = new QLabel(MessageLines(message), client);
     label->setObjectName(QStringLiteral("Message"));
@@ -246,11 +246,11 @@ TModalResult TSkinMessage::ShowModalMessage(const QString& message, TMsgDlgType 
         push->setObjectName(QString::fromLatin1(info.Name));
         push->setFont(DefaultButtonFont);
         push->setFocusPolicy(Qt::StrongFocus);
-        push->setGeometry(left, top, KButtonWidth, buttonHeight);
+        push->setGeometry(left, top, kButtonWidth, buttonHeight);
         if (CtrlSkinData != nullptr) {
             SetSkinDataName(push, ButtonSkinDataName);
         }
-        left += KButtonWidth + KButtonGap;
+        left += kButtonWidth + kButtonGap;
         if (button == mbHelp) {
             push->setAutoDefault(false);
             QObject::connect(push, &QPushButton::clicked, &form, [&form] {

@@ -75,7 +75,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     // The link takes the theme's link colour: the classic blue and purple vanish on the dark themes.
     LinkLabel2->SetLinkColor(linklabel::clHotLight);
     LinkLabel2->SetLinkColorHot(linklabel::clHotLight);
-    LinkLabel2->SetCaption(QStringLiteral("<link>%1</link>").arg(QString::fromLatin1(KProductWebHost)));
+    LinkLabel2->SetCaption(QStringLiteral("<link>%1</link>").arg(QString::fromLatin1(kProductWebHost)));
     LinkLabel2->SetOnLinkClick([this](linklabel::TCustomLinkLabel*, int, const QString&, const QString&) {
         Application::Dispatch([this] { LinkLabel1LinkClick(); });
     });

@@ -26,7 +26,7 @@
 
 namespace {
 
-constexpr int KExtensionRole = Qt::UserRole;
+constexpr int kExtensionRole = Qt::UserRole;
 
 /// A row of the predefined list: keeps its Extension's bytes as read, and sorts by them the way
 /// the platform's locale compares (case-sensitive).

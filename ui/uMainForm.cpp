@@ -1,9 +1,9 @@
 #include "ui/uMainForm.h"
 
+#include "base/SysUtils.h"
 #include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
 #include "platform/Registry.h"
-#include "platform/SysUtils.h"
 #include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
 #include "skin/SkinData.h"
@@ -45,26 +45,26 @@ TMainForm* MainForm = nullptr;
 
 namespace {
 
-const char* const KNotDetectedText =
+const char* const kNotDetectedText =
     "Microsoft Outlook was not detected on the system (verison 2000 and above).\n\r"
     "Cannot modify attachment security settings.\n\r"
     "Please, install Outlook and run it at least once at current user account\n\r"
     "Note: this program is not intended for Outlook Express, visit our site to see how to configure Outlook "
     "Express security settings";
-const char* const KRestartText = "Changes saved but detected Microsoft Outlook running. \n\r"
+const char* const kRestartText = "Changes saved but detected Microsoft Outlook running. \n\r"
                                  "Please, restart Microsoft Outlook to apply changes.\n\r"
                                  "Sometimes applying changes requires to restart a computer";
-const char* const KCancelQuestion = "Do you wish to cancel changes?";
-const char* const KSwitchQuestion = "Do you wish to save changes before switching to another Outlook version";
-const char* const KExitQuestion = "Save changes before exit?";
+const char* const kCancelQuestion = "Do you wish to cancel changes?";
+const char* const kSwitchQuestion = "Do you wish to save changes before switching to another Outlook version";
+const char* const kExitQuestion = "Save changes before exit?";
 
-const char* const KEmptyEntryPlaceholder = "(empty entry)";
-const char* const KAdministratorOnly = "Only an administrator can change this.";
-const char* const KDemoPrefix = "This is a demo Wine prefix, made from examples/demo-user.reg to try Vellicor out: no "
+const char* const kEmptyEntryPlaceholder = "(empty entry)";
+const char* const kAdministratorOnly = "Only an administrator can change this.";
+const char* const kDemoPrefix = "This is a demo Wine prefix, made from examples/demo-user.reg to try Vellicor out: no "
                                 "Outlook reads what you save here.";
 
-constexpr int KClientWidth = 589;
-constexpr int KClientHeight = 346;
+constexpr int kClientWidth = 589;
+constexpr int kClientHeight = 346;
 
 /// A list box entry that sorts without regard to letter case, as the lists are shown.
 class TSortedItem : public QListWidgetItem {
@@ -84,7 +84,7 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         if (index.data(Qt::DisplayRole).toString().isEmpty()) {
-            option->text = QString::fromLatin1(KEmptyEntryPlaceholder);
+            option->text = QString::fromLatin1(kEmptyEntryPlaceholder);
             option->font.setItalic(true);
         }
     }
@@ -287,17 +287,17 @@ void TMainForm::CreateComponents() {
     layout->setSpacing(0);
     FClientArea = new QWidget(this);
     FClientArea->setObjectName(QStringLiteral("ClientArea"));
-    FClientArea->setFixedSize(KClientWidth, KClientHeight);
+    FClientArea->setFixedSize(kClientWidth, kClientHeight);
     layout->addWidget(FClientArea);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     MainMenuBar = new QMenuBar(FClientArea);
     MainMenuBar->setObjectName(QStringLiteral("MainMenuBar"));
     MainMenuBar->setNativeMenuBar(false);
-    MainMenuBar->setGeometry(0, 0, KClientWidth, 22);
+    MainMenuBar->setGeometry(0, 0, kClientWidth, 22);
 
     const int bodyTop = 22;
-    const int bodyHeight = KClientHeight - bodyTop;
+    const int bodyHeight = kClientHeight - bodyTop;
     QWidget* logoPanel = MakePanel("LogoPanel", FClientArea, QRect(0, bodyTop, 145, bodyHeight));
     auto* logo = new QLabel(logoPanel);
     logo->setObjectName(QStringLiteral("LogoImage"));
@@ -465,7 +465,7 @@ void TMainForm::FormCreate() {
         ApplyTheme(ToQString(Settings->SkinName()));
     } catch (const std::exception& error) {
         UseBuiltInTheme();
-        ShowInformation(Application::MessageOf(error));
+        ShowInformation(ToQString(MessageOf(error)));
     }
     FOutlook = std::make_unique<TOutlookInteraction>();
     if (!FOutlook->FVersions.empty()) {
@@ -481,7 +481,7 @@ void TMainForm::FormCreate() {
         // Selecting the newest version runs cbOutlookVersionChange, which loads its lists.
         cbOutlookVersion->setCurrentIndex(cbOutlookVersion->count() - 1);
     } else {
-        ShowInformation(QString::fromLatin1(KNotDetectedText));
+        ShowInformation(QString::fromLatin1(kNotDetectedText));
     }
 }
 
@@ -516,7 +516,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormCloseQuery(bool& canClose) {
     canClose = true;
     if (IsModified()) {
-        switch (ShowMessageDialog(QString::fromLatin1(KExitQuestion), mtConfirmation,
+        switch (ShowMessageDialog(QString::fromLatin1(kExitQuestion), mtConfirmation,
                                   ButtonSet({mbYes, mbNo, mbCancel}), 0)) {
         case mrCancel:
             canClose = false;
@@ -534,7 +534,7 @@ void TMainForm::FormCloseQuery(bool& canClose) {
 
 void TMainForm::cbOutlookVersionChange() {
     if (IsModified() &&
-        ShowMessageDialog(QString::fromLatin1(KSwitchQuestion), mtConfirmation, ButtonSet({mbYes, mbNo}), 0) == mrYes) {
+        ShowMessageDialog(QString::fromLatin1(kSwitchQuestion), mtConfirmation, ButtonSet({mbYes, mbNo}), 0) == mrYes) {
         try {
             SaveChanges();
         } catch (...) {
@@ -572,7 +572,7 @@ void TMainForm::SaveChanges() {
     }
     RefreshPolicyStatus();
     if (FOutlook->IsOutlookRunning()) {
-        ShowMessageDialog(QString::fromLatin1(KRestartText), mtInformation, ButtonSet({mbOK}), 0);
+        ShowMessageDialog(QString::fromLatin1(kRestartText), mtInformation, ButtonSet({mbOK}), 0);
     }
 }
 
@@ -581,7 +581,7 @@ void TMainForm::actSaveExecute() {
 }
 
 void TMainForm::actCancelExecute() {
-    if (ShowMessageDialog(QString::fromLatin1(KCancelQuestion), mtConfirmation, ButtonSet({mbYes, mbNo}), 0) == mrYes) {
+    if (ShowMessageDialog(QString::fromLatin1(kCancelQuestion), mtConfirmation, ButtonSet({mbYes, mbNo}), 0) == mrYes) {
         LoadLists();
     }
 }
@@ -663,7 +663,7 @@ void TMainForm::RefreshPolicyStatus() {
         FDefaultLevel1.reset(); // no hint then rests on the default list; the Add dialog reports the file
     }
     const std::vector<std::string> overrides = PolicyOverrides(FLayers);
-    const QRect tabs(0, 32, 429, KClientHeight - 22 - 32 - 47);
+    const QRect tabs(0, 32, 429, kClientHeight - 22 - 32 - 47);
     const bool demo = IsDemoWinePrefix(platform::CurrentWinePrefix());
     if (overrides.empty() && !demo) {
         pnlPolicyNotice->hide();
@@ -671,13 +671,13 @@ void TMainForm::RefreshPolicyStatus() {
     } else {
         QString text;
         if (demo) {
-            text += QString::fromLatin1(KDemoPrefix) + QLatin1Char(' ');
+            text += QString::fromLatin1(kDemoPrefix) + QLatin1Char(' ');
         }
         for (const auto& line : overrides) {
             text += ToQString(line) + QLatin1Char(' ');
         }
         if (!overrides.empty()) {
-            text += QString::fromLatin1(KAdministratorOnly);
+            text += QString::fromLatin1(kAdministratorOnly);
         }
         text = text.trimmed();
         pnlPolicyNotice->findChild<QPushButton*>(QStringLiteral("btnPolicyHelp"))->setVisible(!overrides.empty());
@@ -783,7 +783,7 @@ std::optional<std::vector<std::string>> TMainForm::ExecuteAddFileTypeForm() {
 std::function<void(QWidget*, const std::string&)> TMainForm::WebPageOpener = OpenWebPage;
 
 void TMainForm::OpenProductWebPage() {
-    WebPageOpener(this, KProductWebPage);
+    WebPageOpener(this, kProductWebPage);
 }
 
 void TMainForm::ShowInformation(const QString& message) {

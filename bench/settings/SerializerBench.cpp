@@ -1,6 +1,6 @@
 // Writing and reading a document of one collection of N items: the time must grow with N, not faster.
 
-#include "platform/Streams.h"
+#include "base/Streams.h"
 #include "settings/ModXMLSerializer.h"
 
 #include <benchmark/benchmark.h>

@@ -33,12 +33,12 @@ double Seconds(TClock::duration duration) {
 double InflateSeconds(const char* identifier) {
     const TDMSkins store;
     const TCompressedStoredSkin* stored = store.FindStoredSkin(QLatin1String(identifier));
-    constexpr int KRuns = 20;
+    constexpr int kRuns = 20;
     const auto start = TClock::now();
-    for (int i = 0; i < KRuns; ++i) {
+    for (int i = 0; i < kRuns; ++i) {
         benchmark::DoNotOptimize(stored->Inflate().size());
     }
-    return Seconds(TClock::now() - start) / KRuns;
+    return Seconds(TClock::now() - start) / kRuns;
 }
 
 void ApplyTheme(benchmark::State& state, const TThemeInfo* theme) {

@@ -10,11 +10,14 @@
 #include "outlook/tests/RegistryFixture.h"
 
 #include "ScratchHive.h"
+#include "SystemFacts.h"
 #include "TempDir.h"
 #include "TestData.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <sstream>
 
@@ -294,6 +297,40 @@ TEST_F(VellicorCtl, refusesToEditAListThatIsNotText) {
         EXPECT_EQ(run.Code, 2);
         EXPECT_NE(run.Err.find("Level1Remove of Outlook 16.0 is not a text value"), std::string::npos) << run.Err;
         EXPECT_EQ(FHive.Snapshot(), before);
+    }
+}
+
+TEST_F(VellicorCtl, anExportThatCannotBeWrittenFailsAndLeavesTheFileAsItWas) {
+    struct Case {
+        const char* name;
+        std::function<std::filesystem::path(const testsupport::TTempDir&)> target;
+        std::string says;
+        bool rootUnderWineWrites; // Wine lets write whom the Linux kernel lets
+    };
+    const Case cases[] = {
+        {"a missing folder", [](const testsupport::TTempDir& folder) { return folder / "missing" / "lists.reg"; },
+         testsupport::PathNotFoundError().Text, false},
+        {"a read-only file",
+         [](const testsupport::TTempDir& folder) {
+             const std::filesystem::path file = folder / "lists.reg";
+             testsupport::WriteFileBytes(file, "kept");
+             std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+             return file;
+         },
+         testsupport::AccessDeniedError().Text, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.rootUnderWineWrites && testsupport::RunningUnderWine() && testsupport::RunningAsRoot()) {
+            continue;
+        }
+        testsupport::TTempDir folder;
+        const std::filesystem::path target = c.target(folder);
+        const std::string before = testsupport::ReadFileBytes(target);
+        const TRun run = Ctl({"export", "--format", "reg", "-o", target.string()});
+        EXPECT_EQ(run.Code, 2);
+        EXPECT_NE(run.Err.find(c.says), std::string::npos) << run.Err;
+        EXPECT_EQ(testsupport::ReadFileBytes(target), before);
     }
 }
 

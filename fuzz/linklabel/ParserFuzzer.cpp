@@ -1,7 +1,7 @@
 // Any caption becomes a tree: the parser never crashes, never loses its way in deep nesting, and the tree it
 // makes can be walked, searched for links and released whatever the markup.
-#include "ui/linklabel/NodeTree.h"
-#include "ui/linklabel/Parser.h"
+#include "linklabel/NodeTree.h"
+#include "linklabel/Parser.h"
 
 #include <cstddef>
 #include <cstdint>

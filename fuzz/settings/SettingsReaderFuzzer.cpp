@@ -3,7 +3,7 @@
 // a crash, a hang or a read outside the buffer is a finding.
 
 #include "EveryKind.h"
-#include "platform/Streams.h"
+#include "base/Streams.h"
 #include "settings/ModXMLSerializer.h"
 #include "settings/uSettings.h"
 

@@ -1,5 +1,5 @@
 #include "platform/Files.h"
-#include "platform/Streams.h"
+#include "platform/FileStream.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -27,25 +27,6 @@ bool CreateDir(const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
-}
-
-bool MoveFileReplacing(const std::string& from, const std::string& to) {
-    if (DirectoryExists(to)) {
-        // rename() would replace an empty directory; a file is never put in a directory's place.
-        errno = EISDIR;
-        return false;
-    }
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
-std::string ReplacedFile(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_symlink(path, ec)) {
-        return path;
-    }
-    // The link stays and its target gets the new content, as a write in place would give it.
-    const auto target = std::filesystem::weakly_canonical(path, ec);
-    return ec ? path : target.string();
 }
 
 std::string ExpandFileName(const std::string& path) {

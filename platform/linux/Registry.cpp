@@ -2,9 +2,10 @@
 // CrossOver. wineserver reads that file when it starts and writes it back whole from memory, so a change
 // is written only while no wineserver runs for the prefix, under its lock, and by replacing the file at once.
 #include "platform/Registry.h"
+#include "platform/FileReplace.h"
+#include "platform/Files.h"
 #include "platform/WinePrefixes.h"
 
-#include "platform/linux/HiveReplace.h"
 #include "platform/linux/WineHive.h"
 #include "platform/linux/WineServerLock.h"
 
@@ -31,10 +32,6 @@ using wine::THiveFile;
 // The prefix is looked up afresh by every operation, so that a prefix chosen on the command line counts.
 std::string PrefixFolder() {
     return CurrentWinePrefix();
-}
-
-std::string ErrorText(int error) {
-    return std::strerror(error);
 }
 
 // The outcome of one step; a failed one carries the status and the words for the user.
@@ -107,7 +104,7 @@ TLoadedHive LoadHive(const std::string& prefix) {
 }
 
 std::string UnreadableDetail(const TLoadedHive& loaded) {
-    return "Cannot read the Wine registry " + loaded.Path + ": " + ErrorText(loaded.Error) + ".";
+    return "Cannot read the Wine registry " + loaded.Path + ": " + SysErrorMessage(loaded.Error) + ".";
 }
 
 std::string MissingDetail(const std::string& prefix) {
@@ -127,7 +124,6 @@ std::string BusyDetail(const std::string& why) {
                  "set to it), then save again.";
 }
 
-// Writes `bytes` over `path` so that the file is either all old or all new, keeping its mode and owner.
 // What stopped a replacement, in words that name the cause that was found, and what to do about it.
 std::string ReplaceFailureAdvice(const std::string& path, int error) {
     if (error == ENOSPC || error == EDQUOT) {
@@ -159,23 +155,17 @@ std::string ReplaceFailureAdvice(const std::string& path, int error) {
 
 // Writes `bytes` over `path` so that the file is either all old or all new, keeping its mode and owner.
 TResult ReplaceFile(const std::string& path, const std::string& oldBytes, const std::string& bytes) {
-    const wine::TReplaceFailure failure = wine::ReplaceHiveFile(path, oldBytes, bytes);
+    const TReplaceFailure failure = ReplaceFileKeepingBackup(path, oldBytes, bytes);
     if (!failure.Failed()) {
         return {};
     }
-    return TResult::Failed(reg::WriteFault, "Cannot " + failure.What + ": " + ErrorText(failure.Error) +
-                                                ". The Wine registry " + path + " was left as it was. " +
+    return TResult::Failed(reg::WriteFault, failure.Text() + ". The Wine registry " + path + " was left as it was. " +
                                                 ReplaceFailureAdvice(path, failure.Error));
 }
 
 // A user.reg that someone made read-only is left alone rather than replaced behind their back.
 TResult RefuseReadOnly(const TLoadedHive& loaded) {
-    struct stat info {};
-    if (stat(loaded.Path.c_str(), &info) != 0) {
-        return {};
-    }
-    const bool readOnly = info.st_uid == geteuid() ? (info.st_mode & S_IWUSR) == 0 : (info.st_mode & 0222) == 0;
-    if (!readOnly) {
+    if (!IsReadOnlyFile(loaded.Path)) {
         return {};
     }
     return TResult::Failed(reg::AccessDenied, "The Wine registry " + loaded.Path +
@@ -365,7 +355,7 @@ private:
             return result;
         }
         if (bytes == loaded.Hive->Bytes()) {
-            wine::RemoveStaleFiles(loaded.Path);
+            RemoveStaleFiles(loaded.Path);
             return {};
         }
         return ReplaceFile(loaded.Path, loaded.Hive->Bytes(), bytes);

@@ -1,4 +1,5 @@
 #include "platform/linux/WineServerLock.h"
+#include "platform/Files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,10 +30,6 @@ std::string ReadSmallFile(const std::string& path) {
 bool IsOwnFolder(const std::string& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid();
-}
-
-std::string ErrorText(int error) {
-    return std::strerror(error);
 }
 
 // "server-<device>-<inode>" of the prefix folder, in hex as Wine writes it; empty when it does not exist.
@@ -164,7 +161,7 @@ TServerLock::TServerLock(const std::string& prefix) {
         }
         held.Fd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (held.Fd < 0) {
-            FFailure = "Cannot open the wineserver lock " + lockFile + ": " + ErrorText(errno) + ".";
+            FFailure = "Cannot open the wineserver lock " + lockFile + ": " + SysErrorMessage(errno) + ".";
             if (held.Created) {
                 rmdir(folder.c_str());
             }
@@ -186,7 +183,7 @@ TServerLock::TServerLock(const std::string& prefix) {
                 FFailure = "Wine is running in the prefix " + prefix + process +
                            ", and it would overwrite the change when it next saves the registry.";
             } else {
-                FFailure = "Cannot take the wineserver lock " + lockFile + ": " + ErrorText(error) + ".";
+                FFailure = "Cannot take the wineserver lock " + lockFile + ": " + SysErrorMessage(error) + ".";
             }
             held.Created = false; // whoever holds the lock uses the folder now
             FHeld.push_back(held);

@@ -1,7 +1,9 @@
 #include "platform/Files.h"
 #include "SystemFacts.h"
 #include "TempDir.h"
-#include "platform/Streams.h"
+#include "ThrownMessage.h"
+#include "platform/FileReplace.h"
+#include "platform/FileStream.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +11,7 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-template <class Action> std::string MessageOf(Action&& action) {
-    try {
-        action();
-    } catch (const Exception& error) {
-        return error.Message();
-    }
-    return {};
-}
-
-} // namespace
+using testsupport::ThrownMessage;
 
 TEST(FileStream, openAndCreateFailuresNameTheFullPathAndTheSystemsText) {
     testsupport::TTempDir temp;
@@ -30,11 +21,11 @@ TEST(FileStream, openAndCreateFailuresNameTheFullPathAndTheSystemsText) {
     const std::string folder = (temp / "folder").string();
     const std::string fileNotFound = testsupport::FileNotFoundError().Text;
 
-    EXPECT_EQ(MessageOf([&] { TFileStream s(missing, fmOpenRead | fmShareDenyWrite); }),
+    EXPECT_EQ(ThrownMessage([&] { TFileStream s(missing, fmOpenRead | fmShareDenyWrite); }),
               "Cannot open file \"" + missing + "\". " + fileNotFound);
-    EXPECT_EQ(MessageOf([&] { TFileStream s(folder, fmOpenRead); }),
+    EXPECT_EQ(ThrownMessage([&] { TFileStream s(folder, fmOpenRead); }),
               "Cannot open file \"" + folder + "\". " + testsupport::FolderAsFileError().Text);
-    EXPECT_EQ(MessageOf([&] { TFileStream s(inMissingFolder, fmCreate); }),
+    EXPECT_EQ(ThrownMessage([&] { TFileStream s(inMissingFolder, fmCreate); }),
               "Cannot create file \"" + inMissingFolder + "\". " + testsupport::PathNotFoundError().Text);
     EXPECT_THROW(TFileStream(missing, fmOpenRead), EFOpenError);
     EXPECT_THROW(TFileStream(inMissingFolder, fmCreate), EFCreateError);
@@ -51,7 +42,7 @@ TEST(FileStream, relativeNamesAreReportedInFull) {
     testsupport::TTempDir temp;
     const fs::path old = fs::current_path();
     fs::current_path(temp.Path());
-    const std::string message = MessageOf([] { TFileStream s("sub/../Extensions.txt", fmOpenRead); });
+    const std::string message = ThrownMessage([] { TFileStream s("sub/../Extensions.txt", fmOpenRead); });
     fs::current_path(old);
     EXPECT_EQ(message, "Cannot open file \"" + (temp / "Extensions.txt").string() + "\". " +
                            testsupport::FileNotFoundError().Text);
@@ -82,25 +73,6 @@ TEST(FileStream, createWritesReadsAndTruncates) {
     EXPECT_EQ(fs::file_size(name), 0u);
 }
 
-TEST(MemoryStream, growsOnWriteAndReadsFromItsPosition) {
-    TMemoryStream s;
-    s.WriteBuffer(std::string_view("abc"));
-    s.SetPosition(1);
-    s.WriteBuffer(std::string_view("XYZ"));
-    EXPECT_EQ(s.Bytes(), "aXYZ");
-    EXPECT_EQ(s.Position(), 4);
-    s.SetPosition(2);
-    char buffer[8] = {};
-    EXPECT_EQ(s.Read(buffer, 8), 2);
-    EXPECT_EQ(std::string(buffer, 2), "YZ");
-    EXPECT_EQ(s.Seek(-1, TSeekOrigin::Beginning), -1);
-    s.SetSize(1);
-    EXPECT_EQ(s.Bytes(), "a");
-    EXPECT_EQ(s.Position(), 1);
-    EXPECT_THROW(s.ReadBuffer(buffer, 1), EReadError);
-    EXPECT_EQ(MessageOf([&] { s.ReadBuffer(buffer, 1); }), "Stream read error");
-}
-
 TEST(Files, directoriesFilesAndReplacing) {
     testsupport::TTempDir temp;
     const std::string dir = (temp / "one").string();
@@ -115,12 +87,11 @@ TEST(Files, directoriesFilesAndReplacing) {
     testsupport::WriteFileBytes(a, "new");
     testsupport::WriteFileBytes(b, "old");
     EXPECT_TRUE(platform::FileExists(a));
-    EXPECT_TRUE(platform::MoveFileReplacing(a, b));
-    EXPECT_FALSE(platform::FileExists(a));
+    EXPECT_FALSE(platform::ReplaceFileContent(b, "new").Failed());
     EXPECT_EQ(testsupport::ReadFileBytes(b), "new");
 
-    testsupport::WriteFileBytes(a, "x");
-    EXPECT_FALSE(platform::MoveFileReplacing(a, dir)) << "a folder is never replaced by a file";
+    EXPECT_EQ(platform::ReplaceFileContent(dir, "x").Stage, platform::EReplaceStage::Refused)
+        << "a folder is never replaced by a file";
     EXPECT_TRUE(platform::DirectoryExists(dir));
     EXPECT_TRUE(platform::RemoveFile(a));
     EXPECT_FALSE(platform::RemoveFile(a));

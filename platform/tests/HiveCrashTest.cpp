@@ -2,8 +2,8 @@
 // between every two steps of a save, on a clean prefix and on one that an earlier kill left behind. After
 // each kill user.reg is exactly one whole save; the next save works, keeps the file it replaces as the
 // backup and leaves no other file in the prefix.
+#include "platform/FileReplace.h"
 #include "platform/Registry.h"
-#include "platform/linux/HiveReplace.h"
 #include "platform/linux/WineHive.h"
 #include "platform/linux/WineServerLock.h"
 
@@ -23,7 +23,7 @@
 
 namespace fs = std::filesystem;
 namespace reg = platform::reg;
-using platform::wine::EReplaceStep;
+using platform::EReplaceStep;
 using platform::wine::THiveFile;
 using platform::wine::TValueData;
 
@@ -167,7 +167,7 @@ TEST_F(HiveCrash, aKillBetweenAnyTwoStepsOfTwoSavesInARowLeavesAWholeFile) {
             for (const EReplaceStep step : {first, second}) {
                 RunChild([&] {
                     KillAt = step;
-                    platform::wine::SetReplaceStepHook(&KillHere);
+                    platform::SetReplaceStepHook(&KillHere);
                     SetLevel1Add("killed " + std::to_string(round) + "." + std::to_string(static_cast<int>(step)));
                 });
                 ASSERT_TRUE(IsWholeSave(Bytes(), FOriginal));

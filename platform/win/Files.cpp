@@ -1,5 +1,5 @@
 #include "platform/Files.h"
-#include "platform/Streams.h"
+#include "platform/FileStream.h"
 
 #include <windows.h>
 
@@ -24,14 +24,6 @@ bool CreateDir(const std::string& path) {
 
 bool RemoveFile(const std::string& path) {
     return DeleteFileA(path.c_str()) != FALSE;
-}
-
-bool MoveFileReplacing(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-}
-
-std::string ReplacedFile(const std::string& path) {
-    return path;
 }
 
 std::string ExpandFileName(const std::string& path) {

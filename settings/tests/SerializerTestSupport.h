@@ -2,7 +2,8 @@
 
 // Small helpers shared by the serializer's tests.
 
-#include "platform/Streams.h"
+#include "ThrownMessage.h"
+#include "base/Streams.h"
 #include "platform/TextConv.h"
 #include "settings/ModXMLSerializer.h"
 
@@ -26,16 +27,6 @@ inline void Read(TXMLSerializer& serializer, TPersistent& object, std::string_vi
     stream.WriteBuffer(document);
     stream.SetPosition(0);
     serializer.LoadObjectFromStream(object, stream);
-}
-
-/// The message of what `action` throws; empty when it throws nothing.
-template <class Action> std::string MessageOf(Action&& action) {
-    try {
-        action();
-    } catch (const Exception& error) {
-        return error.Message();
-    }
-    return {};
 }
 
 /// The serializer's message shape.

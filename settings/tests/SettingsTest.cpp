@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "TestData.h"
 #include "platform/ExeFolder.h"
+#include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "settings/uSettings.h"
 
@@ -131,9 +132,8 @@ TEST_F(SettingsStore, saveThatFailsPartWayLeavesThePreviousFile) {
 
     for (const std::int64_t limit : {0, 1, 40, 60, 100}) {
         SCOPED_TRACE(limit);
-        SetSettingsStreamFactory([limit](const std::string& fileName) -> std::unique_ptr<TStream> {
-            return std::make_unique<testsupport::TFailingStream>(std::make_unique<TFileStream>(fileName, fmCreate),
-                                                                 limit);
+        SetSettingsStreamFactory([limit](std::unique_ptr<TStream> document) -> std::unique_ptr<TStream> {
+            return std::make_unique<testsupport::TFailingStream>(std::move(document), limit);
         });
         Messages.clear();
         Settings->SetSkinName("actThemeOffice2003");

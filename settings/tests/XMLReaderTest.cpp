@@ -6,9 +6,9 @@
 
 #include <optional>
 
-using testsupport::MessageOf;
 using testsupport::Read;
 using testsupport::SerializerMessage;
+using testsupport::ThrownMessage;
 
 namespace {
 
@@ -107,7 +107,7 @@ TEST(XMLReader, readsSettingsDocumentsAsWritten) {
         serializer.ReplaceReservedSymbols = c.options.replace;
         serializer.IgnoreUnknownTags = c.options.ignoreUnknown;
         serializer.StrongConformity = c.options.strong;
-        EXPECT_EQ(MessageOf([&] { Read(serializer, settings, c.document); }), c.message);
+        EXPECT_EQ(ThrownMessage([&] { Read(serializer, settings, c.document); }), c.message);
         EXPECT_EQ(settings.SkinName(), c.skinName);
     }
 }
@@ -208,7 +208,7 @@ TEST(XMLReader, convertsTextToEachKind) {
         testsupport::TScopedDecimalSeparator separator(c.separator);
         TEveryKind object;
         TXMLSerializer serializer;
-        EXPECT_EQ(MessageOf([&] { Read(serializer, object, "<TEveryKind>" + c.element + "</TEveryKind>"); }),
+        EXPECT_EQ(ThrownMessage([&] { Read(serializer, object, "<TEveryKind>" + c.element + "</TEveryKind>"); }),
                   c.message);
         if (c.check) {
             EXPECT_TRUE(c.check(object));

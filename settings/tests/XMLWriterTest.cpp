@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-using testsupport::MessageOf;
 using testsupport::SerializerMessage;
+using testsupport::ThrownMessage;
 using testsupport::Write;
 
 namespace {
@@ -240,7 +240,7 @@ TEST(XMLWriter, refusesACycleOfObjects) {
     first.Next = &second;
     second.Next = &first;
     TXMLSerializer serializer;
-    EXPECT_EQ(MessageOf([&] { Write(serializer, first); }), SerializerMessage("Circular reference: Next"));
+    EXPECT_EQ(ThrownMessage([&] { Write(serializer, first); }), SerializerMessage("Circular reference: Next"));
     EXPECT_THROW(Write(serializer, first), EXMLCircularReferenceException);
 
     first.Next = &first;
@@ -258,7 +258,7 @@ TEST(XMLWriter, aFailingStreamLeavesTheDocumentCutShort) {
     TXMLSerializer serializer;
     ConfigureAsSettings(serializer);
     testsupport::TFailingStream stream(std::make_unique<TMemoryStream>(), 50);
-    EXPECT_EQ(MessageOf([&] { serializer.SaveObjectToStream(settings, stream); }), "Stream write error");
+    EXPECT_EQ(ThrownMessage([&] { serializer.SaveObjectToStream(settings, stream); }), "Stream write error");
     const auto& written = static_cast<TMemoryStream&>(stream.Target()).Bytes();
     EXPECT_EQ(written, Write(serializer, settings).substr(0, 50));
 }

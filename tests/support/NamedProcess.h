@@ -2,6 +2,7 @@
 
 #include "TempDir.h"
 
+#include <filesystem>
 #include <string>
 
 namespace testsupport {
@@ -25,5 +26,8 @@ private:
     void* FHandle = nullptr; // Windows: the process handle
     void* FJob = nullptr;    // Windows: the job that ends the process with the test program
 };
+
+/// A copy of the program TNamedProcess runs, named `name`, in `folder`; each system's TNamedProcess starts it.
+std::filesystem::path CopyOfSleeper(const std::filesystem::path& folder, const std::string& name);
 
 } // namespace testsupport

@@ -4,26 +4,22 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
-
-#ifdef _WIN32
-#include <process.h>
-#define VELLICOR_GETPID _getpid
-#else
-#include <unistd.h>
-#define VELLICOR_GETPID getpid
-#endif
 
 namespace testsupport {
 
 TTempDir::TTempDir() {
     static std::atomic<unsigned> counter{0};
+    // A random part instead of the process id, which would need a call of each system: test programs that
+    // run at the same time still get folders of their own.
+    static const unsigned process = std::random_device()();
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::ostringstream name;
-        name << "vellicor-test-" << VELLICOR_GETPID() << '-' << stamp << '-' << counter++;
+        name << "vellicor-test-" << process << '-' << stamp << '-' << counter++;
         auto candidate = std::filesystem::temp_directory_path() / name.str();
         std::error_code ec;
         if (std::filesystem::create_directory(candidate, ec)) {
@@ -62,30 +58,6 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
     if (!out) {
         throw std::runtime_error("cannot write " + path.string());
     }
-}
-
-TScopedEnv::TScopedEnv(std::string name, const std::string& value) : FName(std::move(name)) {
-    if (const char* old = std::getenv(FName.c_str()); old != nullptr) {
-        FOld = old;
-        FHadOld = true;
-    }
-#ifdef _WIN32
-    _putenv_s(FName.c_str(), value.c_str());
-#else
-    setenv(FName.c_str(), value.c_str(), 1);
-#endif
-}
-
-TScopedEnv::~TScopedEnv() {
-#ifdef _WIN32
-    _putenv_s(FName.c_str(), FHadOld ? FOld.c_str() : "");
-#else
-    if (FHadOld) {
-        setenv(FName.c_str(), FOld.c_str(), 1);
-    } else {
-        unsetenv(FName.c_str());
-    }
-#endif
 }
 
 } // namespace testsupport

@@ -1,6 +1,6 @@
 #include "ui/help/HelpSystem.h"
 
-#include "platform/SysUtils.h"
+#include "base/SysUtils.h"
 
 #include <algorithm>
 

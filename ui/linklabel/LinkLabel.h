@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ui/linklabel/LinkLabelColors.h"
-#include "ui/linklabel/NodeTree.h"
-#include "ui/linklabel/Parser.h"
-#include "ui/linklabel/Renderer.h"
+#include "linklabel/LinkLabelColors.h"
+#include "linklabel/NodeTree.h"
+#include "linklabel/Parser.h"
+#include "linklabel/Renderer.h"
 
 #include <QCursor>
 #include <QImage>

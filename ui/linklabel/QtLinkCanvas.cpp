@@ -1,6 +1,6 @@
 #include "ui/linklabel/QtLinkCanvas.h"
 
-#include "ui/linklabel/LinkLabelColors.h"
+#include "linklabel/LinkLabelColors.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/linklabel/LinkCanvas.h"
-#include "ui/linklabel/LinkLabelTypes.h"
+#include "linklabel/LinkCanvas.h"
+#include "linklabel/LinkLabelTypes.h"
 
 #include <QColor>
 #include <QFont>

@@ -86,7 +86,7 @@ TEST_F(AboutTest, eachLinkClickOpensTheSameWebPageOnceAndTheDialogStaysOpen) {
         about->close();
     });
     FForm->actHelpAbout->trigger();
-    EXPECT_EQ(FOpened, (std::vector<std::string>{KProductWebPage, KProductWebPage}));
+    EXPECT_EQ(FOpened, (std::vector<std::string>{kProductWebPage, kProductWebPage}));
 }
 
 #ifdef _WIN32

@@ -82,15 +82,15 @@ void ExpectElements(QWidget* window, const std::vector<TElement>& elements, QSet
     }
 }
 
-const QString KPress = QAccessibleActionInterface::pressAction();
+const QString kPress = QAccessibleActionInterface::pressAction();
 
 /// The caption of a themed window and its buttons.
 std::vector<TElement> Caption(const QString& title, bool minimize) {
     std::vector<TElement> caption{
         {"SkinCaption", QAccessible::TitleBar, title, QAccessibleActionInterface::showMenuAction()},
-        {"SkinCloseButton", QAccessible::Button, QStringLiteral("Close"), KPress}};
+        {"SkinCloseButton", QAccessible::Button, QStringLiteral("Close"), kPress}};
     if (minimize) {
-        caption.push_back({"SkinMinimizeButton", QAccessible::Button, QStringLiteral("Minimize"), KPress});
+        caption.push_back({"SkinMinimizeButton", QAccessible::Button, QStringLiteral("Minimize"), kPress});
     }
     return caption;
 }
@@ -149,14 +149,14 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
                        {"cbOutlookVersion", QAccessible::ComboBox, {}, {}},
                        {"lbAllowed", QAccessible::List, "List of allowed to open as attachments file types:", {}},
                        {"lbBlocked", QAccessible::List, "List of blocked to open as attachments file types:", {}},
-                       {"btnAllowAdd", QAccessible::Button, "Add...", KPress},
-                       {"btnAllowRemove", QAccessible::Button, "Remove", KPress},
-                       {"btnBlockAdd", QAccessible::Button, "Add...", KPress},
-                       {"btnBlockRemove", QAccessible::Button, "Remove", KPress},
-                       {"btnSaveChanges", QAccessible::Button, "Save", KPress},
-                       {"btnCancelChanges", QAccessible::Button, "Cancel", KPress},
-                       {"btnExit", QAccessible::Button, "Close", KPress},
-                       {"btnPolicyHelp", QAccessible::Button, "Why?", KPress},
+                       {"btnAllowAdd", QAccessible::Button, "Add...", kPress},
+                       {"btnAllowRemove", QAccessible::Button, "Remove", kPress},
+                       {"btnBlockAdd", QAccessible::Button, "Add...", kPress},
+                       {"btnBlockRemove", QAccessible::Button, "Remove", kPress},
+                       {"btnSaveChanges", QAccessible::Button, "Save", kPress},
+                       {"btnCancelChanges", QAccessible::Button, "Cancel", kPress},
+                       {"btnExit", QAccessible::Button, "Close", kPress},
+                       {"btnPolicyHelp", QAccessible::Button, "Why?", kPress},
                    } + Caption(title, true),
                    // The tabs: checked below.
                    {form.PageControl, form.PageControl->tabBar()});
@@ -221,9 +221,9 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
                      QAccessible::EditableText,
                      "Input file extension(s) into the edit box (example: .exe;.js):",
                      {}},
-                    {"btnOK", QAccessible::Button, "OK", KPress},
-                    {"btnCancel", QAccessible::Button, "Cancel", KPress},
-                    {"btnHelp", QAccessible::Button, "Help", KPress},
+                    {"btnOK", QAccessible::Button, "OK", kPress},
+                    {"btnCancel", QAccessible::Button, "Cancel", kPress},
+                    {"btnHelp", QAccessible::Button, "Help", kPress},
                 } +
                 Caption(QStringLiteral("Add file types"), false);
             ExpectElements(add, elements);
@@ -242,22 +242,22 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
         script.Then([&](QWidget* about) {
             ExpectElements(about, std::vector<TElement>{
                                       {"AboutForm", QAccessible::Dialog, "About Vellicor", {}},
-                                      {"LinkLabel2", QAccessible::StaticText, KProductWebHost, {}},
-                                      {"btnOK", QAccessible::Button, "OK", KPress},
+                                      {"LinkLabel2", QAccessible::StaticText, kProductWebHost, {}},
+                                      {"btnOK", QAccessible::Button, "OK", kPress},
                                   } + Caption(QStringLiteral("About Vellicor"), false));
             QAccessibleInterface* label = Accessible(about->findChild<linklabel::TLinkLabel*>());
             ASSERT_EQ(label->childCount(), 1);
             QAccessibleInterface* link = label->child(0);
             EXPECT_EQ(link->role(), QAccessible::Link);
-            EXPECT_EQ(link->text(QAccessible::Name), QString::fromLatin1(KProductWebHost));
+            EXPECT_EQ(link->text(QAccessible::Name), QString::fromLatin1(kProductWebHost));
             EXPECT_TRUE(link->state().focusable);
             EXPECT_TRUE(link->state().linked);
             EXPECT_EQ(label->indexOfChild(link), 0);
             EXPECT_EQ(link->parent(), label);
             ASSERT_NE(link->actionInterface(), nullptr);
-            link->actionInterface()->doAction(KPress);
+            link->actionInterface()->doAction(kPress);
             Idle();
-            EXPECT_EQ(FOpened, std::vector<std::string>{KProductWebPage});
+            EXPECT_EQ(FOpened, std::vector<std::string>{kProductWebPage});
             about->close();
         });
         form.actHelpAbout->trigger();
@@ -268,9 +268,9 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
         script.Then([&](QWidget* box) {
             ExpectElements(box, std::vector<TElement>{
                                     {"SkinMessageForm", QAccessible::AlertMessage, "Confirm", {}},
-                                    {"Yes", QAccessible::Button, "Yes", KPress},
-                                    {"No", QAccessible::Button, "No", KPress},
-                                    {"Cancel", QAccessible::Button, "Cancel", KPress},
+                                    {"Yes", QAccessible::Button, "Yes", kPress},
+                                    {"No", QAccessible::Button, "No", kPress},
+                                    {"Cancel", QAccessible::Button, "Cancel", kPress},
                                 });
             EXPECT_EQ(Accessible(box)->text(QAccessible::Description), QStringLiteral("Save changes before exit?"));
             EXPECT_EQ(Accessible(box->findChild<QWidget*>(QStringLiteral("Image")))->text(QAccessible::Name),
@@ -508,7 +508,7 @@ TEST_F(AccessibilityTest, theKeyboardAloneAddsRemovesSavesChangesTheThemeOpensTh
         Idle();
         EXPECT_TRUE(script.Done());
     }
-    EXPECT_EQ(FOpened, std::vector<std::string>{KProductWebPage});
+    EXPECT_EQ(FOpened, std::vector<std::string>{kProductWebPage});
 
 #ifndef _WIN32 // HTML Help's own window on Windows, closed by the system's keys
     // F1 shows the help; Escape closes it.

@@ -21,13 +21,13 @@
 
 namespace {
 
-const char* const KNotDetected =
+const char* const kNotDetected =
     "Microsoft Outlook was not detected on the system (verison 2000 and above).\n\r"
     "Cannot modify attachment security settings.\n\r"
     "Please, install Outlook and run it at least once at current user account\n\r"
     "Note: this program is not intended for Outlook Express, visit our site to see how to configure Outlook "
     "Express security settings";
-const char* const KRestart = "Changes saved but detected Microsoft Outlook running. \n\r"
+const char* const kRestart = "Changes saved but detected Microsoft Outlook running. \n\r"
                              "Please, restart Microsoft Outlook to apply changes.\n\r"
                              "Sometimes applying changes requires to restart a computer";
 
@@ -299,7 +299,7 @@ TEST_F(MainFormTest, withoutOutlookTellsTheUserAndSaveRefusesClearly) {
     script.Click("OK");
     TMainForm& form = Open();
     ASSERT_EQ(script.Seen().size(), 1u);
-    EXPECT_EQ(script.Seen()[0].Text, MessageLines(QString::fromLatin1(KNotDetected)));
+    EXPECT_EQ(script.Seen()[0].Text, MessageLines(QString::fromLatin1(kNotDetected)));
     EXPECT_EQ(script.Seen()[0].Caption, QStringLiteral("Information"));
     EXPECT_EQ(form.cbOutlookVersion->count(), 0);
     EXPECT_EQ(form.lbAllowed->count(), 0);
@@ -374,7 +374,7 @@ TEST_F(MainFormTest, saveWarnsAfterTheWritesWhenOutlookRuns) {
     Idle();
     form.actSave->trigger();
     ASSERT_EQ(script.Seen().size(), 2u);
-    EXPECT_EQ(script.Seen()[1].Text, MessageLines(QString::fromLatin1(KRestart)));
+    EXPECT_EQ(script.Seen()[1].Text, MessageLines(QString::fromLatin1(kRestart)));
     EXPECT_EQ(script.Seen()[1].Caption, QStringLiteral("Information"));
     EXPECT_NE(hiveWhenAsked.find("\"Level1Add\"=\".a;.b\""), std::string::npos);
 }

@@ -1,6 +1,6 @@
 #include "ModalScript.h"
 
-#include "platform/SysUtils.h"
+#include "base/SysUtils.h"
 #include "ui/Application.h"
 #include "ui/SkinMessage.h"
 

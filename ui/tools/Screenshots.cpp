@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     InitializeSettingsUnit();
     InitializeSkinMessageTexts();
     QApplication app(argc, argv);
-    Application::SetTitle(QString::fromLatin1(KApplicationTitle));
+    Application::SetTitle(QString::fromLatin1(kApplicationTitle));
     SetSettingsReporter([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
     SetPredefinedFileTypesFolderForTesting(std::string(argv[3]) + "/");
     Settings = new TSettings();

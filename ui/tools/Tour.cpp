@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     InitializeSkinMessageTexts();
     QApplication app(argc, argv);
     Folder = QDir(QString::fromLocal8Bit(argv[1]));
-    Application::SetTitle(QString::fromLatin1(KApplicationTitle));
+    Application::SetTitle(QString::fromLatin1(kApplicationTitle));
     SetSettingsReporter([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
     SetPredefinedFileTypesFolderForTesting(std::string(argv[2]) + "/");
     Settings = new TSettings();

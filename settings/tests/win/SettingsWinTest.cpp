@@ -6,6 +6,7 @@
 #include "SettingsStoreFixture.h"
 #include "SystemFacts.h"
 #include "TempDir.h"
+#include "platform/FileStream.h"
 #include "platform/Files.h"
 #include "platform/TextConv.h"
 #include "settings/uSettings.h"

@@ -1,4 +1,4 @@
-#include "platform/SysUtils.h"
+#include "base/SysUtils.h"
 #include "ui/help/HTMLHelpViewer.h"
 #include "ui/help/HelpSystem.h"
 #include "ui/help/HtmlHelpLibrary.h"

@@ -1,4 +1,4 @@
-#include "TreeDescription.h"
+#include "linklabel/tests/TreeDescription.h"
 
 #include "ui/linklabel/LinkLabel.h"
 
