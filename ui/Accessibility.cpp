@@ -73,7 +73,7 @@ private:
     bool FUntouched = false;
 };
 
-constexpr const char* KCheckableRows = "vellicorCheckableRows";
+constexpr const char* kCheckableRows = "vellicorCheckableRows";
 
 /// What every cell of a checkable-rows view shares: no children, and the view as parent.
 class TViewCellAccessible : public QAccessibleInterface {
@@ -289,7 +289,7 @@ private:
 
 QAccessibleInterface* CheckableRowsFactory(const QString&, QObject* object) {
     auto* view = qobject_cast<QTreeView*>(object);
-    return view != nullptr && view->property(KCheckableRows).toBool() ? new TCheckableRowsAccessible(view) : nullptr;
+    return view != nullptr && view->property(kCheckableRows).toBool() ? new TCheckableRowsAccessible(view) : nullptr;
 }
 
 } // namespace
@@ -300,7 +300,7 @@ void ExposeCheckableRows(QTreeView* view) {
         return true;
     }();
     (void)installed;
-    view->setProperty(KCheckableRows, true);
+    view->setProperty(kCheckableRows, true);
     // An interface Qt made for the view before this call would hide ours.
     QAccessibleInterface* made = QAccessible::queryAccessibleInterface(view);
     if (made != nullptr && dynamic_cast<TCheckableRowsAccessible*>(made) == nullptr) {
