@@ -106,9 +106,11 @@ void TSkinData::LoadFromCompressedStoredSkin(const TCompressedStoredSkin& store)
     FTheme = std::move(theme);
     std::swap(FResources, resources);
     RebuildStyleSheet();
+    // Frames change their windows' flags first, which restyles each window's tree: done before the new
+    // sheet, a window is styled with it once.
+    emit SkinChanged();
     RestyleAll();
     // The old pictures are no longer named by any sheet; `resources` now holds them and goes.
-    emit SkinChanged();
 }
 
 void TSkinData::RebuildStyleSheet() {

@@ -117,7 +117,8 @@ public:
     int FrameMaxWidth() const;
 
 signals:
-    /// After a load and after a property change: frames redraw themselves.
+    /// After a load (before the windows take the new style sheet) and after a property change: frames
+    /// redraw themselves.
     void SkinChanged();
 
 private:
