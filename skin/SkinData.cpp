@@ -19,6 +19,7 @@ namespace {
 constexpr const char* SkinNameProperty = "skinDataName";
 
 quint64 InflationCounter = 0;
+quint64 StyleSheetCounter = 0;
 QString LastInflated;
 int NextResourceFolder = 0;
 
@@ -162,6 +163,10 @@ void TSkinData::UnregisterWindow(QWidget* window) {
     window->setFont(QFont());
 }
 
+quint64 TSkinData::StyleSheetsGiven() {
+    return StyleSheetCounter;
+}
+
 bool TSkinData::IsRegistered(const QWidget* window) const {
     return std::any_of(FWindows.begin(), FWindows.end(), [window](const QPointer<QWidget>& w) { return w == window; });
 }
@@ -173,6 +178,7 @@ void TSkinData::Restyle(QWidget* window) const {
     // The sheet first: repolishing gives widgets back the palette they had when first polished,
     // so the theme's palette must come after it.
     window->setStyleSheet(FStyleSheet);
+    ++StyleSheetCounter;
     window->setPalette(FTheme->Palette());
     window->setFont(FTheme->DefaultFont());
 }
