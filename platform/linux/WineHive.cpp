@@ -487,15 +487,20 @@ void THiveFile::SetProblem(std::size_t lineIndex, const char* what) {
 
 void THiveFile::Parse() {
     const char* const data = FBytes.data();
-    // The lines counted first, so that their table is made once at its size.
+    // The lines counted first, and the values nearly (a value's line starts with its name), so that their
+    // tables are made once at their size.
     std::size_t lineCount = 1;
+    std::size_t valueCount = 0;
+    const char* const end = data + FBytes.size();
     for (const char* at = data;
-         (at = static_cast<const char*>(std::memchr(at, '\n', FBytes.size() - std::size_t(at - data)))) != nullptr;
-         ++at) {
+         (at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at)))) != nullptr;) {
         ++lineCount;
+        if (++at < end && (*at == '"' || *at == '@')) {
+            ++valueCount;
+        }
     }
     FLines.reserve(lineCount);
-    FValues.reserve(lineCount); // most lines of a hive are values
+    FValues.reserve(valueCount);
     for (std::size_t pos = 0; pos < FBytes.size();) {
         TLine line;
         line.Begin = pos;
