@@ -19,6 +19,7 @@ namespace {
 constexpr const char* SkinNameProperty = "skinDataName";
 
 quint64 InflationCounter = 0;
+quint64 StyleSheetCounter = 0;
 QString LastInflated;
 int NextResourceFolder = 0;
 
@@ -106,9 +107,11 @@ void TSkinData::LoadFromCompressedStoredSkin(const TCompressedStoredSkin& store)
     FTheme = std::move(theme);
     std::swap(FResources, resources);
     RebuildStyleSheet();
+    // Frames change their windows' flags first, which restyles each window's tree: done before the new
+    // sheet, a window is styled with it once.
+    emit SkinChanged();
     RestyleAll();
     // The old pictures are no longer named by any sheet; `resources` now holds them and goes.
-    emit SkinChanged();
 }
 
 void TSkinData::RebuildStyleSheet() {
@@ -160,6 +163,10 @@ void TSkinData::UnregisterWindow(QWidget* window) {
     window->setFont(QFont());
 }
 
+quint64 TSkinData::StyleSheetsGiven() {
+    return StyleSheetCounter;
+}
+
 bool TSkinData::IsRegistered(const QWidget* window) const {
     return std::any_of(FWindows.begin(), FWindows.end(), [window](const QPointer<QWidget>& w) { return w == window; });
 }
@@ -171,6 +178,7 @@ void TSkinData::Restyle(QWidget* window) const {
     // The sheet first: repolishing gives widgets back the palette they had when first polished,
     // so the theme's palette must come after it.
     window->setStyleSheet(FStyleSheet);
+    ++StyleSheetCounter;
     window->setPalette(FTheme->Palette());
     window->setFont(FTheme->DefaultFont());
 }

@@ -90,6 +90,9 @@ public:
     const TSkinTheme* Theme() const { return FTheme.get(); }
     /// The style sheet given to registered windows (empty without a theme).
     const QString& StyleSheet() const { return FStyleSheet; }
+    /// How many times a theme's sheet has been given to a window, in this process: Qt parses the sheet
+    /// anew for each.
+    static quint64 StyleSheetsGiven();
 
     /// Themed frames (TSkinForm) are drawn in place of the platform's while this is on.
     bool SkinnableForm() const { return FSkinnableForm; }
@@ -117,7 +120,8 @@ public:
     int FrameMaxWidth() const;
 
 signals:
-    /// After a load and after a property change: frames redraw themselves.
+    /// After a load (before the windows take the new style sheet) and after a property change: frames
+    /// redraw themselves.
     void SkinChanged();
 
 private:

@@ -298,11 +298,13 @@ void TSkinForm::SetSkinData(TSkinData* skinData) {
         disconnect(FSkinConnection);
     }
     FSkinData = skinData;
+    // The frame first: changing a window's flags restyles its whole tree, so it is done before the theme's
+    // style sheet is given to it, and Qt styles the window once.
+    UpdateFrame();
     if (skinData != nullptr) {
         skinData->RegisterWindow(FForm);
         FSkinConnection = connect(skinData, &TSkinData::SkinChanged, this, &TSkinForm::UpdateFrame);
     }
-    UpdateFrame();
 }
 
 void TSkinForm::SetMainMenuBar(QMenuBar* menuBar) {

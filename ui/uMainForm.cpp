@@ -171,13 +171,21 @@ protected:
 } // namespace
 
 void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items) {
+    // Sorted here once, by the order TSortedItem defines, rather than by the list through its virtual
+    // comparison, which copies both texts for every comparison.
+    std::vector<QString> texts;
+    texts.reserve(items.size());
+    for (const auto& item : items) {
+        texts.push_back(ToQString(item));
+    }
+    std::stable_sort(texts.begin(), texts.end(),
+                     [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     listBox->setSortingEnabled(false);
     listBox->clear();
-    for (const auto& item : items) {
-        listBox->addItem(new TSortedItem(ToQString(item)));
+    for (const QString& text : texts) {
+        listBox->addItem(new TSortedItem(text));
     }
     listBox->setSortingEnabled(true);
-    listBox->sortItems(Qt::AscendingOrder);
 }
 
 void AddListBoxItem(QListWidget* listBox, const std::string& item) {

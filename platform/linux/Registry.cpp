@@ -9,10 +9,13 @@
 #include "platform/linux/WineHive.h"
 #include "platform/linux/WineServerLock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <functional>
 #include <linux/fs.h>
@@ -52,11 +55,82 @@ struct TLoadedHive {
     int Error = 0;
 };
 
-// The last file parsed. Every operation reads the file afresh; only its parsing is saved when the bytes are
-// those parsed last time, as between the opening of a key and the storing of its value.
-std::shared_ptr<const THiveFile>& ParsedLast() {
-    static std::shared_ptr<const THiveFile> hive;
-    return hive;
+// What tells one version of a file from another without reading it.
+struct TFileIdentity {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = 0;
+    timespec Modified{};
+    timespec Changed{};
+
+    static TFileIdentity Of(const struct stat& info) {
+        return {info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    }
+    bool operator==(const TFileIdentity& other) const {
+        return Device == other.Device && Inode == other.Inode && Size == other.Size &&
+               Modified.tv_sec == other.Modified.tv_sec && Modified.tv_nsec == other.Modified.tv_nsec &&
+               Changed.tv_sec == other.Changed.tv_sec && Changed.tv_nsec == other.Changed.tv_nsec;
+    }
+};
+
+// A file's times come from a coarse clock: a write within the same tick as the one before can leave them
+// as they were. So a file read while its last change was that recent is only trusted after reading it
+// again; one changed longer ago than a tick (two seconds where the file system keeps whole seconds only)
+// cannot change unseen.
+std::int64_t Nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+bool SettledWhenRead(const TFileIdentity& identity, const timespec& readAt) {
+    std::int64_t tick = 20'000'000;
+    if (timespec resolution{}; clock_getres(CLOCK_REALTIME_COARSE, &resolution) == 0) {
+        tick = std::max(tick, 2 * Nanoseconds(resolution));
+    }
+    if (identity.Modified.tv_nsec == 0 && identity.Changed.tv_nsec == 0) {
+        tick = 2'000'000'000;
+    }
+    const std::int64_t now = Nanoseconds(readAt);
+    return Nanoseconds(identity.Modified) + tick < now && Nanoseconds(identity.Changed) + tick < now;
+}
+
+// The last file parsed, kept so that an operation need not read the file again while it is as it was: the
+// same path, inode, size and times, either settled when it was read or written by us (under the lock). The
+// bytes of our own write are parsed only when an operation asks for them.
+struct TParsedLast {
+    std::string Path;
+    TFileIdentity Identity;
+    bool Trusted = false;
+    std::shared_ptr<const THiveFile> Hive;
+    std::string Unparsed; // our own last write, not parsed yet; Hive is then empty
+
+    std::shared_ptr<const THiveFile> Parsed() {
+        if (!Hive) {
+            Hive = std::make_shared<const THiveFile>(std::move(Unparsed));
+            Unparsed.clear();
+        }
+        return Hive;
+    }
+    const std::string& Bytes() const { return Hive ? Hive->Bytes() : Unparsed; }
+};
+
+TParsedLast& ParsedLast() {
+    static TParsedLast last;
+    return last;
+}
+
+// After our own replacement of `path` with `bytes`: the next operation takes them without reading the file.
+void RememberWritten(const std::string& path, std::string bytes) {
+    TParsedLast& last = ParsedLast();
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        last = {};
+        return;
+    }
+    last.Path = path;
+    last.Identity = TFileIdentity::Of(info);
+    last.Trusted = static_cast<std::size_t>(info.st_size) == bytes.size();
+    last.Hive.reset();
+    last.Unparsed = std::move(bytes);
 }
 
 TLoadedHive LoadHive(const std::string& prefix) {
@@ -71,9 +145,20 @@ TLoadedHive LoadHive(const std::string& prefix) {
         loaded.State = (errno == ENOENT || errno == ENOTDIR) ? EFileState::Missing : EFileState::Unreadable;
         return loaded;
     }
-    std::string bytes;
+    TParsedLast& last = ParsedLast();
     struct stat info {};
-    if (fstat(fd, &info) == 0 && info.st_size > 0) {
+    const bool known = fstat(fd, &info) == 0;
+    const TFileIdentity before = known ? TFileIdentity::Of(info) : TFileIdentity{};
+    if (known && last.Trusted && last.Path == loaded.Path && last.Identity == before) {
+        close(fd);
+        loaded.State = EFileState::Present;
+        loaded.Hive = last.Parsed();
+        return loaded;
+    }
+    timespec readAt{};
+    clock_gettime(CLOCK_REALTIME, &readAt);
+    std::string bytes;
+    if (known && info.st_size > 0) {
         bytes.reserve(static_cast<std::size_t>(info.st_size));
     }
     char buffer[1 << 16];
@@ -93,13 +178,19 @@ TLoadedHive LoadHive(const std::string& prefix) {
         }
         bytes.append(buffer, static_cast<std::size_t>(length));
     }
+    // Unchanged while it was read, and settled: later operations may take these bytes without reading.
+    const bool steady = known && fstat(fd, &info) == 0 && TFileIdentity::Of(info) == before &&
+                        static_cast<std::size_t>(info.st_size) == bytes.size() && SettledWhenRead(before, readAt);
     close(fd);
     loaded.State = EFileState::Present;
-    std::shared_ptr<const THiveFile>& last = ParsedLast();
-    if (!last || last->Bytes() != bytes) {
-        last = std::make_shared<const THiveFile>(std::move(bytes));
+    if (last.Path != loaded.Path || last.Bytes() != bytes) {
+        last.Hive = std::make_shared<const THiveFile>(std::move(bytes));
+        last.Unparsed.clear();
     }
-    loaded.Hive = last;
+    last.Path = loaded.Path;
+    last.Identity = before;
+    last.Trusted = steady;
+    loaded.Hive = last.Parsed();
     return loaded;
 }
 
@@ -358,7 +449,11 @@ private:
             RemoveStaleFiles(loaded.Path);
             return {};
         }
-        return ReplaceFile(loaded.Path, loaded.Hive->Bytes(), bytes);
+        TResult result = ReplaceFile(loaded.Path, loaded.Hive->Bytes(), bytes);
+        if (result.Ok()) {
+            RememberWritten(loaded.Path, std::move(bytes));
+        }
+        return result;
     }
 
     std::map<TRegKey, TOpenKey> FKeys;

@@ -212,10 +212,11 @@ template <class TSink> std::size_t ParseEscaped(std::string_view s, std::size_t 
                 ++p; // Wine drops a byte that is not UTF-8
                 continue;
             }
-            std::u16string units;
-            AppendUnits(units, cp);
-            for (char16_t unit : units) {
-                put(unit);
+            if (cp < 0x10000) {
+                put(static_cast<char16_t>(cp));
+            } else {
+                put(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+                put(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
             }
             p += length;
             continue;
@@ -243,6 +244,21 @@ std::vector<std::u16string> SplitPath(std::u16string_view path) {
         }
     }
     return elements;
+}
+
+// JoinPath(SplitPath(path)) in place, without a vector of elements.
+void NormalizePath(std::u16string& path) {
+    std::size_t out = 0;
+    for (std::size_t pos = 0; pos < path.size(); ++pos) {
+        if (path[pos] == u'\\' && (out == 0 || path[out - 1] == u'\\')) {
+            continue;
+        }
+        path[out++] = path[pos];
+    }
+    if (out > 0 && path[out - 1] == u'\\') {
+        --out;
+    }
+    path.resize(out);
 }
 
 std::u16string JoinPath(const std::vector<std::u16string>& elements, std::size_t count) {
@@ -471,6 +487,20 @@ void THiveFile::SetProblem(std::size_t lineIndex, const char* what) {
 
 void THiveFile::Parse() {
     const char* const data = FBytes.data();
+    // The lines counted first, and the values nearly (a value's line starts with its name), so that their
+    // tables are made once at their size.
+    std::size_t lineCount = 1;
+    std::size_t valueCount = 0;
+    const char* const end = data + FBytes.size();
+    for (const char* at = data;
+         (at = static_cast<const char*>(std::memchr(at, '\n', std::size_t(end - at)))) != nullptr;) {
+        ++lineCount;
+        if (++at < end && (*at == '"' || *at == '@')) {
+            ++valueCount;
+        }
+    }
+    FLines.reserve(lineCount);
+    FValues.reserve(valueCount);
     for (std::size_t pos = 0; pos < FBytes.size();) {
         TLine line;
         line.Begin = pos;
@@ -528,7 +558,8 @@ void THiveFile::Parse() {
                             ++end;
                         }
                         const std::size_t begin = FLines[i].Begin;
-                        section.TimeDigits.emplace_back(begin + p + 6, begin + end);
+                        FTimes.emplace_back(begin + p + 6, begin + end);
+                        section.TimesEnd = FTimes.size();
                     }
                 }
                 break;
@@ -544,16 +575,22 @@ void THiveFile::Parse() {
 
 void THiveFile::ParseKeyHeader(std::size_t lineIndex, std::size_t pos) {
     const std::string_view content = Content(lineIndex);
-    std::u16string path;
+    std::u16string& path = FScratch;
+    path.clear();
     const std::size_t end = ParseEscaped(content, pos + 1, ']', [&](char16_t unit) { path.push_back(unit); });
     if (end == NoPosition) {
         SetProblem(lineIndex, "a key name without its closing bracket");
         return;
     }
     TSection section;
-    const auto elements = SplitPath(path);
-    section.Path = JoinPath(elements, elements.size());
-    section.FoldedPath = Fold(section.Path);
+    NormalizePath(path);
+    section.PathBegin = FNames.size();
+    section.PathLength = path.size();
+    for (const char16_t c : path) {
+        FNames.push_back(FoldUnit(c));
+    }
+    section.TimesBegin = section.TimesEnd = FTimes.size();
+    section.ValuesBegin = section.ValuesEnd = FValues.size();
     section.HeaderLine = section.LastOptionLine = section.LastLine = lineIndex;
     // The seconds after the name, as sscanf(" %u") finds them.
     std::size_t q = end;
@@ -580,17 +617,20 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
     const std::size_t lineBegin = FLines[lineIndex].Begin;
     TValueEntry value;
     value.Line = value.LastLine = lineIndex;
-    std::u16string name;
+    std::u16string& name = FScratch;
+    name.clear();
     std::size_t p = pos + 1;
     if (content[pos] == '"') {
-        p = ParseEscaped(content, pos + 1, '"', [&](char16_t unit) { name.push_back(unit); });
+        p = ParseEscaped(content, pos + 1, '"', [&](char16_t unit) { name.push_back(FoldUnit(unit)); });
         if (p == NoPosition) {
             SetProblem(lineIndex, "a value name without its closing quote");
             return;
         }
     }
     value.NameEnd = lineBegin + p;
-    value.FoldedName = Fold(name);
+    value.NameBegin = FNames.size();
+    value.NameLength = name.size();
+    FNames += name;
 
     const auto skipSpaces = [](std::string_view s, std::size_t q) {
         while (q < s.size() && IsSpace(s[q])) {
@@ -605,7 +645,8 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
             value.Type = reg::TypeNone;
             SetProblem(lineIndex, "a value whose data cannot be read");
         }
-        FSections.back().Values.push_back(std::move(value));
+        FValues.push_back(value);
+        FSections.back().ValuesEnd = FValues.size();
     };
 
     p = skipSpaces(content, p);
@@ -735,7 +776,7 @@ bool THiveFile::KeyExists(std::string_view path) const {
     const auto elements = SplitPath(AnsiToUnits(path));
     const std::u16string key = Fold(JoinPath(elements, elements.size()));
     return key.empty() || std::any_of(FSections.begin(), FSections.end(),
-                                      [&](const TSection& section) { return IsSameOrBelow(section.FoldedPath, key); });
+                                      [&](const TSection& section) { return IsSameOrBelow(FoldedPath(section), key); });
 }
 
 std::optional<TValueData> THiveFile::Value(std::string_view path, std::string_view name) const {
@@ -744,12 +785,12 @@ std::optional<TValueData> THiveFile::Value(std::string_view path, std::string_vi
     const std::u16string folded = Fold(AnsiToUnits(name));
     const TValueEntry* found = nullptr;
     for (const TSection& section : FSections) {
-        if (section.FoldedPath != key) {
+        if (FoldedPath(section) != key) {
             continue;
         }
-        for (const TValueEntry& value : section.Values) {
-            if (value.FoldedName == folded) {
-                found = &value;
+        for (std::size_t v = section.ValuesBegin; v < section.ValuesEnd; ++v) {
+            if (FoldedName(FValues[v]) == folded) {
+                found = &FValues[v];
             }
         }
     }
@@ -759,13 +800,30 @@ std::optional<TValueData> THiveFile::Value(std::string_view path, std::string_vi
     return DecodeValue(*found);
 }
 
+std::u16string_view THiveFile::FoldedPath(const TSection& section) const {
+    return std::u16string_view(FNames).substr(section.PathBegin, section.PathLength);
+}
+
+std::u16string_view THiveFile::FoldedName(const TValueEntry& value) const {
+    return std::u16string_view(FNames).substr(value.NameBegin, value.NameLength);
+}
+
+// The path as its section header writes it, read again from the header, which parsed once already.
+std::u16string THiveFile::WrittenPath(const TSection& section) const {
+    const std::string_view content = Content(section.HeaderLine);
+    std::u16string path;
+    ParseEscaped(content, content.find('[') + 1, ']', [&](char16_t unit) { path.push_back(unit); });
+    NormalizePath(path);
+    return path;
+}
+
 std::u16string THiveFile::SpelledPath(const std::vector<std::u16string>& elements) const {
     // Keys that exist keep the spelling they were created with, as in Wine.
     for (std::size_t count = elements.size(); count > 0; --count) {
         const std::u16string key = Fold(JoinPath(elements, count));
         for (const TSection& section : FSections) {
-            if (IsSameOrBelow(section.FoldedPath, key)) {
-                std::vector<std::u16string> spelled = SplitPath(section.Path);
+            if (IsSameOrBelow(FoldedPath(section), key)) {
+                std::vector<std::u16string> spelled = SplitPath(WrittenPath(section));
                 spelled.resize(count);
                 spelled.insert(spelled.end(), elements.begin() + static_cast<std::ptrdiff_t>(count), elements.end());
                 return JoinPath(spelled, spelled.size());
@@ -821,12 +879,13 @@ std::string THiveFile::WithValue(std::string_view path, std::string_view name, c
     std::vector<const TSection*> touched;
     const TSection* lastSection = nullptr;
     for (const TSection& section : FSections) {
-        if (section.FoldedPath != key) {
+        if (FoldedPath(section) != key) {
             continue;
         }
         lastSection = &section;
-        for (const TValueEntry& entry : section.Values) {
-            if (entry.FoldedName != folded) {
+        for (std::size_t v = section.ValuesBegin; v < section.ValuesEnd; ++v) {
+            const TValueEntry& entry = FValues[v];
+            if (FoldedName(entry) != folded) {
                 continue;
             }
             // The name stays exactly as written; the data after it is written anew.
@@ -857,14 +916,17 @@ std::string THiveFile::WithValue(std::string_view path, std::string_view name, c
     }
     if (edits.empty() && lastSection != nullptr) {
         // A new value goes among the values of the key's last section, in name order where they are in order.
-        const auto next = std::find_if(lastSection->Values.begin(), lastSection->Values.end(),
-                                       [&](const TValueEntry& entry) { return entry.FoldedName > folded; });
-        if (next != lastSection->Values.end()) {
+        const auto valuesBegin = FValues.begin() + static_cast<std::ptrdiff_t>(lastSection->ValuesBegin);
+        const auto valuesEnd = FValues.begin() + static_cast<std::ptrdiff_t>(lastSection->ValuesEnd);
+        const auto next = std::find_if(valuesBegin, valuesEnd, [&](const TValueEntry& entry) {
+            return FoldedName(entry) > std::u16string_view(folded);
+        });
+        if (next != valuesEnd) {
             const std::string_view eol = Eol(next->Line).empty() ? DefaultEol() : Eol(next->Line);
             edits.push_back({FLines[next->Line].Begin, FLines[next->Line].Begin, newLine + std::string(eol)});
         } else {
             const std::size_t after =
-                lastSection->Values.empty() ? lastSection->LastOptionLine : lastSection->Values.back().LastLine;
+                valuesBegin == valuesEnd ? lastSection->LastOptionLine : std::prev(valuesEnd)->LastLine;
             const std::size_t at = FLines[after].EolEnd;
             if (Eol(after).empty()) {
                 edits.push_back({at, at, std::string(DefaultEol()) + newLine});
@@ -884,7 +946,8 @@ std::string THiveFile::WithValue(std::string_view path, std::string_view name, c
         if (section->ModifEnd > section->ModifBegin) {
             timestamps.push_back({section->ModifBegin, section->ModifEnd, SecondsText(now)});
         }
-        for (const auto& [begin, end] : section->TimeDigits) {
+        for (std::size_t t = section->TimesBegin; t < section->TimesEnd; ++t) {
+            const auto& [begin, end] = FTimes[t];
             timestamps.push_back({begin, end, TimeText(now)});
         }
     }

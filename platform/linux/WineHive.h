@@ -68,7 +68,8 @@ private:
         std::size_t EolBegin = 0; // where the line end ("\n" or "\r\n") starts; EolEnd when there is none
     };
     struct TValueEntry {
-        std::u16string FoldedName;
+        std::size_t NameBegin = 0; // the name, case folded, in FNames
+        std::size_t NameLength = 0;
         std::size_t Line = 0;     // first line of the value
         std::size_t LastLine = 0; // last line (hex data may go on over several)
         std::size_t NameEnd = 0;  // offset just after the name as written ('@' or its closing quote)
@@ -76,15 +77,17 @@ private:
         int Form = 0;              // how the data is written: see WineHive.cpp
         std::size_t DataBegin = 0; // offset where the data text starts, after its type tag
     };
+    // A section's values and #time lines follow one another in the file, so each section holds a range of
+    // the file's tables rather than tables of its own: parsing allocates nothing per key.
     struct TSection {
-        std::u16string Path;       // as written, without escapes, elements joined by one backslash
-        std::u16string FoldedPath; // the same, case folded, for matching
+        std::size_t PathBegin = 0;  // the path without escapes, elements joined by one backslash, case folded,
+        std::size_t PathLength = 0; // in FNames
         std::size_t HeaderLine = 0;
-        std::size_t LastOptionLine = 0;                              // the header or its last '#' line
-        std::size_t LastLine = 0;                                    // the last line before the next section
-        std::size_t ModifBegin = 0, ModifEnd = 0;                    // the seconds after the name; empty if none
-        std::vector<std::pair<std::size_t, std::size_t>> TimeDigits; // the digits of each #time line
-        std::vector<TValueEntry> Values;
+        std::size_t LastOptionLine = 0;             // the header or its last '#' line
+        std::size_t LastLine = 0;                   // the last line before the next section
+        std::size_t ModifBegin = 0, ModifEnd = 0;   // the seconds after the name; empty if none
+        std::size_t TimesBegin = 0, TimesEnd = 0;   // its #time lines' digits, in FTimes
+        std::size_t ValuesBegin = 0, ValuesEnd = 0; // its values, in FValues
     };
 
     void Parse();
@@ -95,14 +98,21 @@ private:
     std::string_view Eol(std::size_t lineIndex) const;
     std::string_view DefaultEol() const;
     TValueData DecodeValue(const TValueEntry& value) const;
+    std::u16string_view FoldedPath(const TSection& section) const;
+    std::u16string_view FoldedName(const TValueEntry& value) const;
+    std::u16string WrittenPath(const TSection& section) const;
     std::u16string SpelledPath(const std::vector<std::u16string>& elements) const;
     std::string NewSection(const std::vector<std::u16string>& elements, const std::string* valueLine, TTicks now) const;
 
     std::string FBytes;
     std::vector<TLine> FLines;
     std::vector<TSection> FSections;
+    std::vector<TValueEntry> FValues;
+    std::vector<std::pair<std::size_t, std::size_t>> FTimes; // the digits of each #time line
+    std::u16string FNames;                                   // folded key paths and value names, one after another
     bool FHasHeader = false;
     std::string FProblem;
+    std::u16string FScratch; // a name while it is parsed, so that parsing allocates per key at most once
 };
 
 } // namespace platform::wine

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <linux/fs.h>
@@ -635,5 +636,51 @@ TEST(WineHiveFile, aFileThatCannotOrMustNotBeReplacedIsRefusedNamingWhatWasFound
         if (fs::exists(prefix.Folder() / "user.reg.vellicor-backup")) {
             EXPECT_EQ(testsupport::ReadFileBytes(prefix.Folder() / "user.reg.vellicor-backup"), original);
         }
+    }
+}
+
+// A hive read once is taken again without reading only while it is the same file as then: another writer's
+// change is seen even when it keeps the size and sets the modification time back.
+TEST(WineHiveFile, seesAnotherWritersChangeThatKeepsSizeAndTime) {
+    using namespace std::string_literals;
+    struct TCase {
+        const char* Name;
+        bool OwnWriteFirst; // the file read last is the one we wrote
+        std::function<void(const fs::path&, const std::string&)> Change;
+    };
+    const auto inPlace = [](const fs::path& file, const std::string& bytes) {
+        std::ofstream(file, std::ios::binary | std::ios::in | std::ios::out) << bytes;
+    };
+    const auto replaced = [](const fs::path& file, const std::string& bytes) {
+        testsupport::WriteFileBytes(file.string() + ".new", bytes);
+        fs::rename(file.string() + ".new", file);
+    };
+    const TCase cases[] = {
+        {"rewritten in place", false, inPlace},
+        {"replaced by a new file", false, replaced},
+        {"rewritten in place after our own write", true, inPlace},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPrefix prefix(Fixture());
+        TKey security(Security, reg::AccessWrite, true);
+        ASSERT_EQ(security.Status(), reg::Success);
+        if (c.OwnWriteFirst) {
+            ASSERT_EQ(security.Set("Level1Add", ".exe;.com\0"s), reg::Success);
+        }
+        // Settled, so that the file is trusted as read: its times are older than the file system's tick.
+        const timespec dayAgo[2] = {{time(nullptr) - 86400, 0}, {time(nullptr) - 86400, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, prefix.UserReg().c_str(), dayAgo, 0), 0);
+        usleep(100'000);
+        ASSERT_EQ(security.Get("Level1Add"), (TValueData{reg::TypeSz, std::string(".exe;.com\0", 10)}));
+
+        std::string changed = prefix.Bytes();
+        const std::size_t at = changed.find(".exe;.com");
+        ASSERT_NE(at, std::string::npos);
+        changed.replace(at, 9, ".exe;.cxm");
+        c.Change(prefix.UserReg(), changed);
+        ASSERT_EQ(utimensat(AT_FDCWD, prefix.UserReg().c_str(), dayAgo, 0), 0);
+        EXPECT_EQ(fs::file_size(prefix.UserReg()), changed.size());
+        EXPECT_EQ(security.Get("Level1Add"), (TValueData{reg::TypeSz, std::string(".exe;.cxm\0", 10)}));
     }
 }
