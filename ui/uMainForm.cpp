@@ -726,12 +726,16 @@ void TMainForm::RefreshHints() {
             tips.push_back(tip);
         }
         // A list without hints looks as it always did; in one with hints, every entry keeps the mark's room
-        // so that the entries stay aligned.
+        // so that the entries stay aligned. A tooltip or a mark does not move an entry: a sorting list would
+        // still look for its place again, copying the whole list, for every change.
+        const bool sorting = listBox->isSortingEnabled();
+        listBox->setSortingEnabled(false);
         for (int i = 0; i < listBox->count(); ++i) {
             QListWidgetItem* item = listBox->item(i);
             item->setToolTip(tips[std::size_t(i)]);
             item->setIcon(!any ? QIcon() : tips[std::size_t(i)].isEmpty() ? blank : mark);
         }
+        listBox->setSortingEnabled(sorting);
     }
 }
 
