@@ -2,8 +2,11 @@
 
 #include "skin/SkinTheme.h"
 
-#include <QBuffer>
+#include "skin/SkinErrors.h"
+
 #include <QTransform>
+
+#include <zlib.h>
 
 namespace {
 
@@ -48,12 +51,53 @@ QString BorderWidth(const QMargins& m) {
         .arg(m.left());
 }
 
+void AppendBigEndian(QByteArray& bytes, quint32 value) {
+    const char b[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+    bytes.append(b, 4);
+}
+
+void AppendChunk(QByteArray& png, const char* type, const QByteArray& data) {
+    AppendBigEndian(png, quint32(data.size()));
+    const qsizetype start = png.size();
+    png.append(type, 4);
+    png.append(data);
+    AppendBigEndian(png, quint32(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(png.constData() + start),
+                                       uInt(png.size() - start))));
+}
+
+// The pictures only live in memory until the style sheet reads them: written with unfiltered rows in
+// stored blocks, which is a copy, where Qt's writer still tries every row filter even when it does not
+// compress. 8-bit RGBA, or RGB for an opaque picture, as Qt's writer chooses.
 QByteArray Png(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG", 100); // stored, not compressed: it only lives in memory
-    return bytes;
+    const bool alpha = image.hasAlphaChannel();
+    const QImage pixels = image.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const qsizetype rowBytes = qsizetype(pixels.width()) * (alpha ? 4 : 3);
+    QByteArray rows;
+    rows.reserve((rowBytes + 1) * pixels.height());
+    for (int y = 0; y < pixels.height(); ++y) {
+        rows.append('\0'); // filter: none
+        rows.append(reinterpret_cast<const char*>(pixels.constScanLine(y)), rowBytes);
+    }
+    QByteArray deflated(qsizetype(compressBound(uLong(rows.size()))), Qt::Uninitialized);
+    uLongf deflatedSize = uLongf(deflated.size());
+    if (compress2(reinterpret_cast<Bytef*>(deflated.data()), &deflatedSize,
+                  reinterpret_cast<const Bytef*>(rows.constData()), uLong(rows.size()), Z_NO_COMPRESSION) != Z_OK) {
+        throw ESkinError("The theme's pictures could not be prepared");
+    }
+    deflated.truncate(qsizetype(deflatedSize));
+
+    QByteArray header;
+    AppendBigEndian(header, quint32(pixels.width()));
+    AppendBigEndian(header, quint32(pixels.height()));
+    header.append(char(8));             // bits per sample
+    header.append(char(alpha ? 6 : 2)); // RGBA or RGB
+    header.append(3, '\0');             // deflate, adaptive filtering, no interlace
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    png.reserve(8 + 25 + 12 + deflated.size() + 12);
+    AppendChunk(png, "IHDR", header);
+    AppendChunk(png, "IDAT", deflated);
+    AppendChunk(png, "IEND", QByteArray());
+    return png;
 }
 
 QString ColorText(const QColor& color) {
