@@ -41,6 +41,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <map>
+
 TMainForm* MainForm = nullptr;
 
 namespace {
@@ -713,17 +715,27 @@ void TMainForm::RefreshHints() {
     QPixmap none(12, 12);
     none.fill(Qt::transparent);
     const QIcon blank(none);
+    // Many entries share the same hints: each different tooltip is written once and shared.
+    std::map<std::string, QString> written;
     for (auto [listBox, side] : {std::pair{lbAllowed, EListSide::Allow}, std::pair{lbBlocked, EListSide::Block}}) {
         std::vector<QString> tips;
         bool any = false;
         for (int i = 0; i < listBox->count(); ++i) {
-            // Rich text, so that the tooltip wraps its sentences instead of running across the screen.
-            QString tip;
-            for (const auto& line : hints.For(side, FromQString(listBox->item(i)->text()))) {
-                tip += QStringLiteral("<p>") + ToQString(line).toHtmlEscaped() + QStringLiteral("</p>");
+            const std::vector<std::string> lines = hints.For(side, FromQString(listBox->item(i)->text()));
+            std::string key;
+            for (const auto& line : lines) {
+                key += line;
+                key += '\0';
             }
-            any = any || !tip.isEmpty();
-            tips.push_back(tip);
+            auto [found, added] = written.try_emplace(key);
+            if (added) {
+                // Rich text, so that the tooltip wraps its sentences instead of running across the screen.
+                for (const auto& line : lines) {
+                    found->second += QStringLiteral("<p>") + ToQString(line).toHtmlEscaped() + QStringLiteral("</p>");
+                }
+            }
+            any = any || !found->second.isEmpty();
+            tips.push_back(found->second);
         }
         // A list without hints looks as it always did; in one with hints, every entry keeps the mark's room
         // so that the entries stay aligned. A tooltip or a mark does not move an entry: a sorting list would
