@@ -161,6 +161,17 @@ void TSkinData::UnregisterWindow(QWidget* window) {
     window->setStyleSheet(QString());
     window->setPalette(QPalette());
     window->setFont(QFont());
+    // The windows inside it that were styled by its sheet now need their own (isAncestorOf stops at a
+    // window's edge, so the parents are followed here).
+    for (const QPointer<QWidget>& inner : FWindows) {
+        for (const QWidget* outer = inner ? inner->parentWidget() : nullptr; outer != nullptr;
+             outer = outer->parentWidget()) {
+            if (outer == window) {
+                Restyle(inner);
+                break;
+            }
+        }
+    }
 }
 
 quint64 TSkinData::StyleSheetsGiven() {
@@ -176,9 +187,19 @@ void TSkinData::Restyle(QWidget* window) const {
         return;
     }
     // The sheet first: repolishing gives widgets back the palette they had when first polished,
-    // so the theme's palette must come after it.
-    window->setStyleSheet(FStyleSheet);
-    ++StyleSheetCounter;
+    // so the theme's palette must come after it. A window inside another that holds the sheet (a dialog
+    // of the main window) is styled by that one's sheet, parsed once, rather than by a copy parsed again
+    // for every opening.
+    bool inherits = false;
+    for (const QWidget* outer = window->parentWidget(); outer != nullptr && !inherits; outer = outer->parentWidget()) {
+        inherits = outer->styleSheet() == FStyleSheet;
+    }
+    if (!inherits) {
+        window->setStyleSheet(FStyleSheet);
+        ++StyleSheetCounter;
+    } else if (!window->styleSheet().isEmpty()) {
+        window->setStyleSheet(QString());
+    }
     window->setPalette(FTheme->Palette());
     window->setFont(FTheme->DefaultFont());
 }

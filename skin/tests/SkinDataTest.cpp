@@ -96,6 +96,38 @@ TEST(SkinData, loadingRestylesRegisteredWindowsAndLaterOnesTakeTheCurrentTheme) 
     EXPECT_TRUE(Near(first.ButtonFace(), orionFace));
 }
 
+TEST(SkinData, aDialogInsideAThemedWindowIsStyledByThatWindowsSheetWithoutParsingItAgain) {
+    auto stored = Stored("Orion.skn");
+    TSkinData skin;
+    skin.SetCompressedStoredSkin(stored.get());
+    TSampleWindow main;
+    skin.RegisterWindow(&main.Window);
+    const QColor face = main.ButtonFace();
+
+    for (int opening = 0; opening < 2; ++opening) {
+        SCOPED_TRACE(opening);
+        QDialog dialog(&main.Window);
+        auto* button = new QPushButton(QStringLiteral("OK"), &dialog);
+        button->setFixedSize(75, 25);
+        button->setFocusPolicy(Qt::NoFocus);
+        SetSkinDataName(button, QStringLiteral("button"));
+        const quint64 before = TSkinData::StyleSheetsGiven();
+        skin.RegisterWindow(&dialog);
+        EXPECT_EQ(TSkinData::StyleSheetsGiven(), before) << "no sheet of its own to parse";
+        EXPECT_TRUE(dialog.styleSheet().isEmpty());
+        dialog.show();
+        EXPECT_TRUE(Near(button->grab().toImage().pixelColor(10, 12), face));
+        EXPECT_EQ(dialog.palette().color(QPalette::Window), skin.Theme()->Palette().color(QPalette::Window));
+
+        if (opening == 1) {
+            // Without the outer window's sheet, the dialog takes one of its own and keeps its look.
+            skin.UnregisterWindow(&main.Window);
+            EXPECT_EQ(dialog.styleSheet(), skin.StyleSheet());
+            EXPECT_TRUE(Near(button->grab().toImage().pixelColor(10, 12), face));
+        }
+    }
+}
+
 TEST(SkinData, namingASkinObjectLaterTakesEffectAndUnregisteringGivesThePlatformLookBack) {
     auto stored = Stored("GameStyle.skn");
     TSkinData skin;
