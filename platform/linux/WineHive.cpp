@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace platform::wine {
 
@@ -486,6 +487,10 @@ void THiveFile::SetProblem(std::size_t lineIndex, const char* what) {
 }
 
 void THiveFile::Parse() {
+    if (FBytes.size() >= std::numeric_limits<TPos>::max()) {
+        FProblem = "the file is too large";
+        return;
+    }
     const char* const data = FBytes.data();
     // The lines counted first, and the values nearly (a value's line starts with its name), so that their
     // tables are made once at their size.

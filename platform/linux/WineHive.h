@@ -61,33 +61,36 @@ public:
     std::string WithValue(std::string_view path, std::string_view name, const TValueData& value, TTicks now) const;
 
 private:
+    // Offsets and counts in 32 bits: the tables of a large hive take half the memory, and no hive comes near
+    // 4 GiB (a larger file is refused).
+    using TPos = std::uint32_t;
     struct TLine {
-        std::size_t Begin = 0;    // first byte
-        std::size_t End = 0;      // end of the content: before "\n" or "\r\n", and before a zero byte
-        std::size_t EolEnd = 0;   // after the line end; equals the end of the physical line
-        std::size_t EolBegin = 0; // where the line end ("\n" or "\r\n") starts; EolEnd when there is none
+        TPos Begin = 0;    // first byte
+        TPos End = 0;      // end of the content: before "\n" or "\r\n", and before a zero byte
+        TPos EolEnd = 0;   // after the line end; equals the end of the physical line
+        TPos EolBegin = 0; // where the line end ("\n" or "\r\n") starts; EolEnd when there is none
     };
     struct TValueEntry {
-        std::size_t NameBegin = 0; // the name, case folded, in FNames
-        std::size_t NameLength = 0;
-        std::size_t Line = 0;     // first line of the value
-        std::size_t LastLine = 0; // last line (hex data may go on over several)
-        std::size_t NameEnd = 0;  // offset just after the name as written ('@' or its closing quote)
+        TPos NameBegin = 0; // the name, case folded, in FNames
+        TPos NameLength = 0;
+        TPos Line = 0;     // first line of the value
+        TPos LastLine = 0; // last line (hex data may go on over several)
+        TPos NameEnd = 0;  // offset just after the name as written ('@' or its closing quote)
         std::uint32_t Type = 0;
-        int Form = 0;              // how the data is written: see WineHive.cpp
-        std::size_t DataBegin = 0; // offset where the data text starts, after its type tag
+        int Form = 0;       // how the data is written: see WineHive.cpp
+        TPos DataBegin = 0; // offset where the data text starts, after its type tag
     };
     // A section's values and #time lines follow one another in the file, so each section holds a range of
     // the file's tables rather than tables of its own: parsing allocates nothing per key.
     struct TSection {
-        std::size_t PathBegin = 0;  // the path without escapes, elements joined by one backslash, case folded,
-        std::size_t PathLength = 0; // in FNames
-        std::size_t HeaderLine = 0;
-        std::size_t LastOptionLine = 0;             // the header or its last '#' line
-        std::size_t LastLine = 0;                   // the last line before the next section
-        std::size_t ModifBegin = 0, ModifEnd = 0;   // the seconds after the name; empty if none
-        std::size_t TimesBegin = 0, TimesEnd = 0;   // its #time lines' digits, in FTimes
-        std::size_t ValuesBegin = 0, ValuesEnd = 0; // its values, in FValues
+        TPos PathBegin = 0;  // the path without escapes, elements joined by one backslash, case folded,
+        TPos PathLength = 0; // in FNames
+        TPos HeaderLine = 0;
+        TPos LastOptionLine = 0;             // the header or its last '#' line
+        TPos LastLine = 0;                   // the last line before the next section
+        TPos ModifBegin = 0, ModifEnd = 0;   // the seconds after the name; empty if none
+        TPos TimesBegin = 0, TimesEnd = 0;   // its #time lines' digits, in FTimes
+        TPos ValuesBegin = 0, ValuesEnd = 0; // its values, in FValues
     };
 
     void Parse();
@@ -108,8 +111,8 @@ private:
     std::vector<TLine> FLines;
     std::vector<TSection> FSections;
     std::vector<TValueEntry> FValues;
-    std::vector<std::pair<std::size_t, std::size_t>> FTimes; // the digits of each #time line
-    std::u16string FNames;                                   // folded key paths and value names, one after another
+    std::vector<std::pair<TPos, TPos>> FTimes; // the digits of each #time line
+    std::u16string FNames;                     // folded key paths and value names, one after another
     bool FHasHeader = false;
     std::string FProblem;
     std::u16string FScratch; // a name while it is parsed, so that parsing allocates per key at most once
