@@ -145,7 +145,7 @@ std::string UnitsToAnsi(std::u16string_view units) {
 // Upper case for matching names, as the registry compares them. Covers the scripts whose case pairs
 // sit at a fixed distance (Latin-1, Greek, Cyrillic); other characters compare as they are.
 char16_t FoldUnit(char16_t c) {
-    if (c < 0x80) {
+    if (c < 0x80) [[likely]] {
         return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
     }
     if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
@@ -176,10 +176,37 @@ template <class TSink> std::size_t ParseEscaped(std::string_view s, std::size_t 
                 return NoPosition;
             }
             const char c = s[p];
-            const char* const letters = "abefnrtv";
-            const char16_t values[] = {7, 8, 27, 12, 10, 13, 9, 11};
-            if (const char* found = c != '\0' ? std::strchr(letters, c) : nullptr; found != nullptr) {
-                put(values[found - letters]);
+            char16_t letter = 0;
+            switch (c) {
+            case 'a':
+                letter = 7;
+                break;
+            case 'b':
+                letter = 8;
+                break;
+            case 'e':
+                letter = 27;
+                break;
+            case 'f':
+                letter = 12;
+                break;
+            case 'n':
+                letter = 10;
+                break;
+            case 'r':
+                letter = 13;
+                break;
+            case 't':
+                letter = 9;
+                break;
+            case 'v':
+                letter = 11;
+                break;
+            default:
+                break;
+            }
+            if (letter != 0) {
+                put(letter);
                 ++p;
                 continue;
             }
@@ -580,20 +607,29 @@ void THiveFile::Parse() {
 
 void THiveFile::ParseKeyHeader(std::size_t lineIndex, std::size_t pos) {
     const std::string_view content = Content(lineIndex);
-    std::u16string& path = FScratch;
-    path.clear();
-    const std::size_t end = ParseEscaped(content, pos + 1, ']', [&](char16_t unit) { path.push_back(unit); });
+    // The path goes straight into FNames, folded and with its backslashes as NormalizePath leaves them, in
+    // one pass. No name has more units than bytes.
+    const std::size_t pathBegin = FNames.size();
+    FNames.resize(pathBegin + (content.size() - pos));
+    char16_t* const first = FNames.data() + pathBegin;
+    char16_t* out = first;
+    const std::size_t end = ParseEscaped(content, pos + 1, ']', [&](char16_t unit) {
+        if (unit != u'\\' || (out != first && out[-1] != u'\\')) {
+            *out++ = FoldUnit(unit);
+        }
+    });
     if (end == NoPosition) {
+        FNames.resize(pathBegin);
         SetProblem(lineIndex, "a key name without its closing bracket");
         return;
     }
-    TSection section;
-    NormalizePath(path);
-    section.PathBegin = FNames.size();
-    section.PathLength = path.size();
-    for (const char16_t c : path) {
-        FNames.push_back(FoldUnit(c));
+    if (out != first && out[-1] == u'\\') {
+        --out;
     }
+    FNames.resize(pathBegin + std::size_t(out - first));
+    TSection section;
+    section.PathBegin = pathBegin;
+    section.PathLength = std::size_t(out - first);
     section.TimesBegin = section.TimesEnd = FTimes.size();
     section.ValuesBegin = section.ValuesEnd = FValues.size();
     section.HeaderLine = section.LastOptionLine = section.LastLine = lineIndex;
@@ -622,20 +658,23 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
     const std::size_t lineBegin = FLines[lineIndex].Begin;
     TValueEntry value;
     value.Line = value.LastLine = lineIndex;
-    std::u16string& name = FScratch;
-    name.clear();
+    // The name goes straight into FNames, folded; no name has more units than bytes.
+    const std::size_t nameBegin = FNames.size();
     std::size_t p = pos + 1;
     if (content[pos] == '"') {
-        p = ParseEscaped(content, pos + 1, '"', [&](char16_t unit) { name.push_back(FoldUnit(unit)); });
+        FNames.resize(nameBegin + (content.size() - pos));
+        char16_t* const first = FNames.data() + nameBegin;
+        char16_t* out = first;
+        p = ParseEscaped(content, pos + 1, '"', [&](char16_t unit) { *out++ = FoldUnit(unit); });
+        FNames.resize(p == NoPosition ? nameBegin : nameBegin + std::size_t(out - first));
         if (p == NoPosition) {
             SetProblem(lineIndex, "a value name without its closing quote");
             return;
         }
     }
     value.NameEnd = lineBegin + p;
-    value.NameBegin = FNames.size();
-    value.NameLength = name.size();
-    FNames += name;
+    value.NameBegin = nameBegin;
+    value.NameLength = FNames.size() - nameBegin;
 
     const auto skipSpaces = [](std::string_view s, std::size_t q) {
         while (q < s.size() && IsSpace(s[q])) {

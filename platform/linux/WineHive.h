@@ -115,7 +115,6 @@ private:
     std::u16string FNames;                     // folded key paths and value names, one after another
     bool FHasHeader = false;
     std::string FProblem;
-    std::u16string FScratch; // a name while it is parsed, so that parsing allocates per key at most once
 };
 
 } // namespace platform::wine
