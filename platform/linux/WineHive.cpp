@@ -3,6 +3,7 @@
 #include "platform/Registry.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -345,11 +346,24 @@ THexNumber ParseHexNumber(std::string_view s, std::size_t p) {
 }
 
 // Wine's parse_hex over one line: pairs of hex digits, each optionally followed by a comma.
+// The value of each hex digit, 16 for any other byte: hex data is much of a large hive.
+constexpr auto HexDigits = [] {
+    std::array<std::uint8_t, 256> table{};
+    table.fill(16);
+    for (int c = 0; c < 10; ++c) {
+        table[std::size_t('0' + c)] = std::uint8_t(c);
+    }
+    for (int c = 0; c < 6; ++c) {
+        table[std::size_t('a' + c)] = table[std::size_t('A' + c)] = std::uint8_t(10 + c);
+    }
+    return table;
+}();
+
 std::size_t ParseHexBytes(std::string_view s, std::size_t p, std::string* out) {
-    while (p < s.size() && IsHexDigit(s[p])) {
-        unsigned value = HexValue(s[p]);
-        if (p + 1 < s.size() && IsHexDigit(s[p + 1])) {
-            value = value * 16 + HexValue(s[p + 1]);
+    while (p < s.size() && HexDigits[static_cast<unsigned char>(s[p])] < 16) {
+        unsigned value = HexDigits[static_cast<unsigned char>(s[p])];
+        if (const unsigned low = p + 1 < s.size() ? HexDigits[static_cast<unsigned char>(s[p + 1])] : 16u; low < 16) {
+            value = value * 16 + low;
         }
         if (out != nullptr) {
             out->push_back(static_cast<char>(value));
