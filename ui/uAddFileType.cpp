@@ -9,7 +9,6 @@
 #include "ui/Application.h"
 #include "ui/ElidedToolTips.h"
 #include "ui/help/HTMLHelpViewer.h"
-#include "ui/uMainForm.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -48,7 +47,8 @@ private:
 
 } // namespace
 
-TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientArea(new QWidget(this)) {
+TAddFileTypeForm::TAddFileTypeForm(TSkinData& skinData, QWidget* parent)
+    : QDialog(parent), FClientArea(new QWidget(this)) {
     setObjectName(QStringLiteral("AddFileTypeForm"));
     setWindowTitle(QStringLiteral("Add file types"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -155,9 +155,7 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     for (QPushButton* button : {btnOK, btnCancel, btnHelp}) {
         SetSkinDataName(button, QStringLiteral("button"));
     }
-    if (MainForm != nullptr) {
-        new TSkinForm(this, MainForm->skSkinData, TSkinFormKind::Dialog);
-    }
+    new TSkinForm(this, &skinData, TSkinFormKind::Dialog);
     adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));

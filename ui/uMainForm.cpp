@@ -41,8 +41,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-TMainForm* MainForm = nullptr;
-
 namespace {
 
 const char* const KNotDetectedText =
@@ -195,7 +193,6 @@ std::vector<std::string> ListBoxItems(const QListWidget* listBox) {
 
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     InstallAccessibleRoles();
-    MainForm = this;
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(Application::Title());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -227,9 +224,6 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
 TMainForm::~TMainForm() {
     // FormDestroy: the Outlook model goes with the window.
     FOutlook.reset();
-    if (MainForm == this) {
-        MainForm = nullptr;
-    }
 }
 
 void TMainForm::CreateActions() {
@@ -632,7 +626,8 @@ void TMainForm::actHelpContentsExecute() {
 }
 
 void TMainForm::actHelpAboutExecute() {
-    ShowAboutForm();
+    ShowAboutForm(
+        *skSkinData, [this] { OpenProductWebPage(); }, this);
 }
 
 void TMainForm::actCheckFileTypeExecute() {
@@ -641,7 +636,7 @@ void TMainForm::actCheckFileTypeExecute() {
     }
     // The saved state, read afresh: another program may have changed it since the lists were loaded.
     const TOutlookInfo& version = FOutlook->FVersions.at(std::size_t(FVersionIndex));
-    TCheckFileTypeForm form(this, ReadSecurityLayers(platform::CurrentUserRegistry(), version.KeyPath),
+    TCheckFileTypeForm form(*skSkinData, this, ReadSecurityLayers(platform::CurrentUserRegistry(), version.KeyPath),
                             ReadDefaultLevel1List(), version.DisplayName, IsModified());
     form.setWindowModality(Qt::WindowModal); // the help it opens stays usable beside it
     form.exec();
@@ -770,7 +765,7 @@ void TMainForm::ApplyTheme(const QString& themeName) {
 }
 
 std::optional<std::vector<std::string>> TMainForm::ExecuteAddFileTypeForm() {
-    TAddFileTypeForm form(this);
+    TAddFileTypeForm form(*skSkinData, this);
     // Modal to this window only: the help its Help button opens must stay usable beside it.
     form.setWindowModality(Qt::WindowModal);
     form.ResetInput();

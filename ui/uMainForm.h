@@ -134,9 +134,6 @@ private:
     std::optional<std::vector<std::string>> FDefaultLevel1;
 };
 
-/// The one main window, set while it exists (the dialogs reach it, as the About dialog's link does).
-extern TMainForm* MainForm;
-
 /// Puts entries into a list box that keeps itself sorted ascending without regard to letter case.
 void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items);
 void AddListBoxItem(QListWidget* listBox, const std::string& item);

@@ -2,6 +2,7 @@
 // in the themed program (the main window exists, so the dialog takes its frame and theme).
 #include "outlook/ExtensionsFile.h"
 #include "settings/uSettings.h"
+#include "skin/SkinData.h"
 #include "ui/Application.h"
 #include "ui/uAddFileType.h"
 #include "ui/uMainForm.h"
@@ -20,6 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path GFolder;
+TMainForm* GMainForm = nullptr;
 
 void BM_OpenAddFileTypeDialog(benchmark::State& state) {
     const int lines = int(state.range(0));
@@ -31,7 +33,7 @@ void BM_OpenAddFileTypeDialog(benchmark::State& state) {
         }
     }
     for (auto _ : state) {
-        TAddFileTypeForm form(MainForm);
+        TAddFileTypeForm form(*GMainForm->findChild<TSkinData*>(QStringLiteral("skSkinData")), GMainForm);
         form.show();
         const QPixmap painted = form.grab(); // the first paint
         benchmark::DoNotOptimize(painted.cacheKey());
@@ -58,14 +60,14 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     SetPredefinedFileTypesFolderForTesting(GFolder.string() + "/");
     Settings = new TSettings();
-    auto* mainForm = new TMainForm();
-    mainForm->show();
+    GMainForm = new TMainForm();
+    GMainForm->show();
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    delete mainForm;
+    delete GMainForm;
     FinalizeSettingsUnit();
     std::error_code ec;
     fs::remove_all(GFolder, ec);

@@ -7,7 +7,6 @@
 #include "ui/Application.h"
 #include "ui/Product.h"
 #include "ui/SkinMessage.h"
-#include "ui/uAboutForm.h"
 #include "ui/uDMSkins.h"
 #include "ui/uMainForm.h"
 
@@ -96,7 +95,7 @@ int main(int argc, char** argv) {
         form->ExecuteAddFileTypeForm();
 
         GrabNextModal(out.filePath(QStringLiteral("about-%1.png").arg(id)));
-        ShowAboutForm();
+        form->findChild<TAction*>(QStringLiteral("actHelpAbout"))->trigger();
     }
     delete form;
     FinalizeSettingsUnit();

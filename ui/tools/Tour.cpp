@@ -5,13 +5,12 @@
 // waits until the caller has written <folder>/<scene>.done (60 s at most).
 //   vellicor_tour <folder> <folder holding Extensions.txt> <theme identifier>...
 // The registry and the settings are the user's (a scratch Wine prefix, when photographing).
+#include "outlook/ExtensionsFile.h"
 #include "settings/uSettings.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
-#include "ui/ExtensionsFile.h"
 #include "ui/Product.h"
 #include "ui/SkinMessage.h"
-#include "ui/uAboutForm.h"
 #include "ui/uAddFileType.h"
 #include "ui/uMainForm.h"
 
@@ -115,7 +114,7 @@ int main(int argc, char** argv) {
         Scene(QStringLiteral("about"));
         modal->close();
     });
-    ShowAboutForm();
+    form->findChild<TAction*>(QStringLiteral("actHelpAbout"))->trigger();
 
     AtNextModal([](QWidget* modal) {
         Scene(QStringLiteral("question"));
