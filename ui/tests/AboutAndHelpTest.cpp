@@ -56,7 +56,7 @@ TEST_F(AboutTest, enterEscapeAndOkCloseIt) {
             way(about);
             closed = !about->isVisible();
         });
-        FForm->actHelpAbout->trigger();
+        Part<TAction>(*FForm, "actHelpAbout")->trigger();
         EXPECT_TRUE(closed);
         EXPECT_EQ(script.Seen().size(), 1u);
     }
@@ -85,7 +85,7 @@ TEST_F(AboutTest, eachLinkClickOpensTheSameWebPageOnceAndTheDialogStaysOpen) {
         EXPECT_TRUE(about->isVisible());
         about->close();
     });
-    FForm->actHelpAbout->trigger();
+    Part<TAction>(*FForm, "actHelpAbout")->trigger();
     EXPECT_EQ(FOpened, (std::vector<std::string>{KProductWebPage, KProductWebPage}));
 }
 
@@ -156,7 +156,7 @@ protected:
 
 TEST_F(HelpTest, contentsAndF1OpenTheTopicOfContextOneInOneWindow) {
     TMainForm& form = Open();
-    form.actHelpContents->trigger();
+    Part<TAction>(form, "actHelpContents")->trigger();
     Idle();
     auto windows = HelpWindows();
     ASSERT_EQ(windows.size(), 1u) << "is the help library, and Help.chm, beside the test program?";
@@ -196,8 +196,8 @@ TEST_F(HelpTest, f1InTheDialogsShowsNoHelp) {
         dialog->close();
     };
     script.Then(pressF1).Then(pressF1);
-    form.actHelpAbout->trigger();
-    form.actAllowedAdd->trigger();
+    Part<TAction>(form, "actHelpAbout")->trigger();
+    Part<TAction>(form, "actAllowedAdd")->trigger();
     EXPECT_EQ(script.Seen().size(), 2u);
     EXPECT_TRUE(HelpWindows().empty());
 }
@@ -249,8 +249,9 @@ TEST_F(HelpTest, thePolicyNoticeAndTheCheckDialogOpenWhyIsAFileTypeStillBlocked)
     WriteHive(VersionKeys("16.0", {}) + "[Software\\\\Policies\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook] 1733700000\n"
                                         "\"DisallowAttachmentCustomization\"=dword:00000001\n\n");
     TMainForm& form = Open();
-    ASSERT_TRUE(form.pnlPolicyNotice->isVisible());
-    auto* why = form.pnlPolicyNotice->findChild<QPushButton*>(QStringLiteral("btnPolicyHelp"));
+    auto* pnlPolicyNotice = Part<QWidget>(form, "pnlPolicyNotice");
+    ASSERT_TRUE(pnlPolicyNotice->isVisible());
+    auto* why = pnlPolicyNotice->findChild<QPushButton*>(QStringLiteral("btnPolicyHelp"));
     ASSERT_NE(why, nullptr);
     why->click();
     Idle();
@@ -282,7 +283,7 @@ TEST_F(HelpTest, thePolicyNoticeAndTheCheckDialogOpenWhyIsAFileTypeStillBlocked)
 #endif
         check->btnClose->click();
     });
-    form.actCheckFileType->trigger();
+    Part<TAction>(form, "actCheckFileType")->trigger();
     EXPECT_EQ(script.Seen().size(), 1u);
 }
 

@@ -139,6 +139,9 @@ protected:
 
 TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
     TMainForm& form = Open();
+    auto* PageControl = Part<QTabWidget>(form, "PageControl");
+    auto* cbOutlookVersion = Part<QComboBox>(form, "cbOutlookVersion");
+    auto* MainMenuBar = Part<QMenuBar>(form, "MainMenuBar");
     const QString title = form.windowTitle();
     SCOPED_TRACE("main window");
     ExpectElements(&form,
@@ -157,9 +160,9 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
                        {"btnPolicyHelp", QAccessible::Button, "Why?", KPress},
                    } + Caption(title, true),
                    // The tabs: checked below.
-                   {form.PageControl, form.PageControl->tabBar()});
+                   {PageControl, PageControl->tabBar()});
     // The tabs carry their own names.
-    QAccessibleInterface* tabs = Accessible(form.PageControl->tabBar());
+    QAccessibleInterface* tabs = Accessible(PageControl->tabBar());
     EXPECT_EQ(tabs->role(), QAccessible::PageTabList);
     QStringList tabNames;
     for (int i = 0; i < tabs->childCount(); ++i) {
@@ -170,12 +173,12 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
     EXPECT_EQ(tabNames, (QStringList{"Allow access", "Block access"}));
     // Each label is related to the control it names. The selector is named by its label where the
     // platform names a combo box (Linux names it by its value and reads the label through the relation).
-    EXPECT_EQ(form.cbOutlookVersion->accessibleName(), QStringLiteral("Installed Outlook version:"));
+    EXPECT_EQ(cbOutlookVersion->accessibleName(), QStringLiteral("Installed Outlook version:"));
     const auto labelOf = [](QWidget* control) {
         const auto labels = Accessible(control)->relations(QAccessible::Label);
         return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
     };
-    EXPECT_EQ(labelOf(form.cbOutlookVersion), QStringLiteral("Installed Outlook version:"));
+    EXPECT_EQ(labelOf(cbOutlookVersion), QStringLiteral("Installed Outlook version:"));
     for (const char* label : {"lblAllowed", "lblBlocked", "lblOutlookVersion"}) {
         SCOPED_TRACE(label);
         const auto labelled =
@@ -184,7 +187,7 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
         EXPECT_FALSE(labelled.first().first->text(QAccessible::Name).isEmpty());
     }
     // Every menu entry is named; the theme entries say which one is checked.
-    for (QAction* menu : form.MainMenuBar->actions()) {
+    for (QAction* menu : MainMenuBar->actions()) {
         for (QAction* entry : menu->menu()->actions()) {
             if (entry->isSeparator()) {
                 continue;
@@ -192,7 +195,7 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
             EXPECT_FALSE(entry->text().remove(u'&').isEmpty());
         }
     }
-    QAccessibleInterface* bar = Accessible(form.MainMenuBar);
+    QAccessibleInterface* bar = Accessible(MainMenuBar);
     EXPECT_EQ(bar->role(), QAccessible::MenuBar);
     QStringList menus;
     for (int i = 0; i < bar->childCount(); ++i) {
@@ -232,7 +235,7 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
             EXPECT_FALSE(Accessible(add->rbList)->state().checked);
             add->reject();
         });
-        form.actAllowedAdd->trigger();
+        Part<TAction>(form, "actAllowedAdd")->trigger();
     }
     {
         SCOPED_TRACE("About");
@@ -258,7 +261,7 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
             EXPECT_EQ(FOpened, std::vector<std::string>{KProductWebPage});
             about->close();
         });
-        form.actHelpAbout->trigger();
+        Part<TAction>(form, "actHelpAbout")->trigger();
     }
     {
         SCOPED_TRACE("a question");
@@ -281,7 +284,7 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
 #ifndef _WIN32 // Windows shows the help in HTML Help's own window, which the system makes accessible
     {
         SCOPED_TRACE("help");
-        form.actHelpContents->trigger();
+        Part<TAction>(form, "actHelpContents")->trigger();
         Idle();
         QWidget* help = HelpWindow();
         ASSERT_NE(help, nullptr);
@@ -328,7 +331,7 @@ TEST_F(AccessibilityTest, predefinedRowsAreCheckBoxesThatSpaceTicks) {
         EXPECT_EQ(add->ChosenExtensions(), std::vector<std::string>{".exe"});
         add->reject();
     });
-    FForm->actAllowedAdd->trigger();
+    Part<TAction>(*FForm, "actAllowedAdd")->trigger();
 }
 
 TEST_F(AccessibilityTest, theLinkTakesTheFocusFromTheKeyboardAndShowsIt) {
@@ -362,18 +365,19 @@ TEST_F(AccessibilityTest, theLinkTakesTheFocusFromTheKeyboardAndShowsIt) {
 
 TEST_F(AccessibilityTest, theKeyboardAloneAddsRemovesSavesChangesTheThemeOpensTheLinkAndTheHelp) {
     TMainForm& form = Open();
+    auto* lbAllowed = Part<QListWidget>(form, "lbAllowed");
     QApplication::setActiveWindow(&form);
     // The tab control has the focus first; a list that gets it shows its first entry as current,
     // and the first Down picks that entry.
-    ASSERT_EQ(QApplication::focusWidget(), form.PageControl->focusProxy());
+    ASSERT_EQ(QApplication::focusWidget(), Part<QTabWidget>(form, "PageControl")->focusProxy());
     Press(Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(form.lbAllowed));
-    EXPECT_EQ(form.lbAllowed->currentRow(), 0);
+    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(lbAllowed));
+    EXPECT_EQ(lbAllowed->currentRow(), 0);
     Press(Qt::Key_Down);
-    ASSERT_EQ(Items(form.lbAllowed).value(form.lbAllowed->currentRow()), QStringLiteral(".bat"));
-    EXPECT_TRUE(form.lbAllowed->currentItem()->isSelected());
+    ASSERT_EQ(Items(lbAllowed).value(lbAllowed->currentRow()), QStringLiteral(".bat"));
+    EXPECT_TRUE(lbAllowed->currentItem()->isSelected());
     Press(Qt::Key_Delete);
-    EXPECT_EQ(Items(form.lbAllowed), QStringList{".zip"});
+    EXPECT_EQ(Items(lbAllowed), QStringList{".zip"});
 
     // Add: Tab to Add..., Enter; in the dialog, Shift+Tab to the checked mode button, Down to typing.
     Press(Qt::Key_Tab);
@@ -406,7 +410,7 @@ TEST_F(AccessibilityTest, theKeyboardAloneAddsRemovesSavesChangesTheThemeOpensTh
         Press(Qt::Key_Return);
         Idle();
     }
-    EXPECT_EQ(Items(form.lbAllowed), (QStringList{".kbd", ".zip"}));
+    EXPECT_EQ(Items(lbAllowed), (QStringList{".kbd", ".zip"}));
 
     // The focus is back on Add...; Tab passes the disabled Remove and reaches Save.
     QApplication::setActiveWindow(&form);
@@ -478,12 +482,13 @@ TEST_F(AccessibilityTest, theKeyboardAloneAddsRemovesSavesChangesTheThemeOpensTh
 
 TEST_F(AccessibilityTest, altShiftSpaceOpensTheSystemMenuWhoseEntriesNameTheCaptionButtons) {
     TMainForm& form = Open();
-    if (!form.skSkinForm->FrameActive()) {
+    auto* skSkinForm = Part<TSkinForm>(form, "skSkinForm");
+    if (!skSkinForm->FrameActive()) {
         GTEST_SKIP() << "the platform's frame is drawn";
     }
     QApplication::setActiveWindow(&form);
     QTest::keyClick(&form, Qt::Key_Space, Qt::AltModifier | Qt::ShiftModifier);
-    QMenu* menu = form.skSkinForm->SystemMenu();
+    QMenu* menu = skSkinForm->SystemMenu();
     ASSERT_TRUE(menu->isVisible());
     QStringList entries;
     for (QAction* entry : menu->actions()) {

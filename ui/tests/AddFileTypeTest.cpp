@@ -183,9 +183,9 @@ TEST_F(AddFileTypeTest, cancelEscapeAndTheFrameAddNothingWhateverWasChosen) {
     // Through the Add action: the side stays as it was and is not marked modified.
     TModalScript script;
     script.Then([](QWidget* modal) { qobject_cast<TAddFileTypeForm*>(modal)->btnCancel->click(); });
-    FForm->actBlockedAdd->trigger();
-    EXPECT_EQ(Items(FForm->lbBlocked), QStringList{".url"});
-    EXPECT_FALSE(FForm->FBlockedModified);
+    Part<TAction>(*FForm, "actBlockedAdd")->trigger();
+    EXPECT_EQ(Items(Part<QListWidget>(*FForm, "lbBlocked")), QStringList{".url"});
+    EXPECT_FALSE(FForm->IsModified());
 }
 
 TEST_F(AddFileTypeTest, okWithNothingChosenChangesNothingAndOnlyTheSelectedModeCounts) {
@@ -196,9 +196,9 @@ TEST_F(AddFileTypeTest, okWithNothingChosenChangesNothingAndOnlyTheSelectedModeC
     {
         TModalScript script;
         script.Then([](QWidget* modal) { qobject_cast<TAddFileTypeForm*>(modal)->btnOK->click(); });
-        FForm->actBlockedAdd->trigger();
-        EXPECT_EQ(Items(FForm->lbBlocked), QStringList{".url"});
-        EXPECT_FALSE(FForm->FBlockedModified);
+        Part<TAction>(*FForm, "actBlockedAdd")->trigger();
+        EXPECT_EQ(Items(Part<QListWidget>(*FForm, "lbBlocked")), QStringList{".url"});
+        EXPECT_FALSE(FForm->IsModified());
     }
     // Typed text survives a switch back to list mode but does not count there; ticks survive too.
     const auto listResult = Execute([](TAddFileTypeForm& form) {

@@ -16,6 +16,16 @@
 #include <string>
 #include <vector>
 
+/// The part of `window` whose object name is `name`, found as a user's tools find it (by name, not through
+/// the window's members); a test failure when there is none.
+template <class T> T* Part(const QObject& window, const char* name) {
+    T* part = window.findChild<T*>(QString::fromLatin1(name));
+    if (part == nullptr) {
+        ADD_FAILURE() << "no part named " << name;
+    }
+    return part;
+}
+
 /// A main window on a registry hive and a settings folder of the test's own. Linux: a Wine prefix whose
 /// user.reg the test writes. Windows: a scratch key standing for HKEY_CURRENT_USER, written and read in
 /// user.reg's form, so that the same cases run on both.

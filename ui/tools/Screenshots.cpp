@@ -71,8 +71,8 @@ int main(int argc, char** argv) {
     out.mkpath(QStringLiteral("."));
     auto* form = new TMainForm();
     form->show();
-    form->lbAllowed->setCurrentRow(1);
-    form->ActionList()->UpdateActions(); // as the next idle moment would
+    form->findChild<QListWidget*>(QStringLiteral("lbAllowed"))->setCurrentRow(1);
+    form->findChild<TActionList*>()->UpdateActions(); // as the next idle moment would
     Settle();
     for (const TThemeInfo& theme : ThemeTable()) {
         const QString id = QString::fromLatin1(theme.Identifier);

@@ -84,9 +84,9 @@ int main(int argc, char** argv) {
 
     auto* form = new TMainForm();
     form->show();
-    form->lbAllowed->setCurrentRow(1);
-    form->ActionList()->UpdateActions();  // as the next idle moment would
-    for (int i = argc - 1; i >= 3; --i) { // the first theme last: the dialogs follow in it
+    form->findChild<QListWidget*>(QStringLiteral("lbAllowed"))->setCurrentRow(1);
+    form->findChild<TActionList*>()->UpdateActions(); // as the next idle moment would
+    for (int i = argc - 1; i >= 3; --i) {             // the first theme last: the dialogs follow in it
         const QString id = QString::fromLatin1(argv[i]);
         form->ApplyTheme(id);
         form->activateWindow();
