@@ -9,6 +9,7 @@
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinTheme.h"
+#include "themes/ThemePackages.h"
 #include "ui/Accessibility.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
@@ -266,7 +267,7 @@ void TMainForm::CreateActions() {
     addAction(actCheckFileType);
     actPolicyHelp = make("actPolicyHelp", "Why?", "Help");
     actPolicyHelp->OnExecute = [this](TAction*) { actPolicyHelpExecute(); };
-    for (const auto& theme : ThemeTable()) {
+    for (const auto& theme : themes::Packages()) {
         TAction* action = make(theme.Identifier, theme.Caption, "Theme");
         action->setCheckable(true);
         action->setChecked(ThemeActions.empty()); // the built-in default carries the mark

@@ -5,6 +5,7 @@
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinTheme.h"
+#include "themes/ThemePackages.h"
 #include "ui/Actions.h"
 #include "ui/uDMSkins.h"
 
@@ -197,7 +198,7 @@ TEST_F(ThemeTest, applyingAThemeInflatesOnlyThatThemeAndTheStoreLivesOnlyMeanwhi
     int storesWhileLoading = -1;
     QObject::connect(skSkinData, &TSkinData::SkinChanged,
                      [&storesWhileLoading] { storesWhileLoading = TDMSkins::Instances(); });
-    for (const TThemeInfo& theme : ThemeTable()) {
+    for (const themes::TThemePackage& theme : themes::Packages()) {
         SCOPED_TRACE(theme.Identifier);
         const quint64 inflated = TCompressedStoredSkin::InflationCount();
         storesWhileLoading = -1;

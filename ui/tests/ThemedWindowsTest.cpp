@@ -5,6 +5,7 @@
 
 #include "skin/SkinData.h"
 #include "skin/SkinTheme.h"
+#include "themes/ThemePackages.h"
 #include "ui/Actions.h"
 #include "ui/linklabel/LinkLabel.h"
 #include "ui/uAboutForm.h"
@@ -79,7 +80,7 @@ TEST_F(ThemedWindowsTest, theDesignedLayoutsHoldTheirTextsAndDrawOnTheThemesColo
     auto* cbOutlookVersion = Part<QComboBox>(form, "cbOutlookVersion");
     ASSERT_EQ(cbOutlookVersion->count(), 8);
 
-    for (const TThemeInfo& theme : ThemeTable()) {
+    for (const themes::TThemePackage& theme : themes::Packages()) {
         SCOPED_TRACE(theme.Identifier);
         form.ApplyTheme(QLatin1String(theme.Identifier));
         Idle();
@@ -196,7 +197,7 @@ TEST_F(ThemedWindowsTest, theKeyboardFocusFollowsTheDesignedOrderAndShowsOnEvery
         {"qt_tabwidget_tabbar", "lbBlocked", "btnBlockAdd", "btnBlockRemove", "btnExit", "cbOutlookVersion"},
     };
     EXPECT_EQ(QApplication::focusWidget(), PageControl->focusProxy()) << "the tab control comes first";
-    for (const TThemeInfo& theme : ThemeTable()) {
+    for (const themes::TThemePackage& theme : themes::Packages()) {
         SCOPED_TRACE(theme.Identifier);
         form.ApplyTheme(QLatin1String(theme.Identifier));
         for (int page = 0; page < 2; ++page) {

@@ -3,6 +3,7 @@
 //   vellicor_screenshots <output folder> <demo user.reg> <folder holding Extensions.txt>
 #include "outlook/ExtensionsFile.h"
 #include "settings/uSettings.h"
+#include "themes/ThemePackages.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
 #include "ui/Product.h"
@@ -74,7 +75,7 @@ int main(int argc, char** argv) {
     form->findChild<QListWidget*>(QStringLiteral("lbAllowed"))->setCurrentRow(1);
     form->findChild<TActionList*>()->UpdateActions(); // as the next idle moment would
     Settle();
-    for (const TThemeInfo& theme : ThemeTable()) {
+    for (const themes::TThemePackage& theme : themes::Packages()) {
         const QString id = QString::fromLatin1(theme.Identifier);
         form->ApplyTheme(id);
         // The closed dialogs took the activation with them: show the window as the user sees it.
