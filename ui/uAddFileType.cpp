@@ -1,5 +1,6 @@
 #include "ui/uAddFileType.h"
 
+#include "help/binding/HTMLHelpViewer.h"
 #include "outlook/ExtensionList.h"
 #include "outlook/ExtensionsFile.h"
 #include "platform/StringCompare.h"
@@ -8,7 +9,6 @@
 #include "ui/Accessibility.h"
 #include "ui/Application.h"
 #include "ui/ElidedToolTips.h"
-#include "ui/help/HTMLHelpViewer.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 #include "ui/uCheckFileType.h"
 
+#include "help/binding/HTMLHelpViewer.h"
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "ui/Application.h"
-#include "ui/help/HTMLHelpViewer.h"
 
 #include <QGuiApplication>
 #include <QLabel>

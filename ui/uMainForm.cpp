@@ -1,5 +1,6 @@
 #include "ui/uMainForm.h"
 
+#include "help/binding/HTMLHelpViewer.h"
 #include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
 #include "platform/Registry.h"
@@ -18,7 +19,6 @@
 #include "ui/OpenWebPage.h"
 #include "ui/Product.h"
 #include "ui/ProductArt.h"
-#include "ui/help/HTMLHelpViewer.h"
 #include "ui/uAboutForm.h"
 #include "ui/uAddFileType.h"
 #include "ui/uCheckFileType.h"

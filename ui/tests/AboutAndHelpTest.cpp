@@ -2,9 +2,9 @@
 
 #include "GuiTestSupport.h"
 
+#include "help/binding/HTMLHelpViewer.h"
 #include "ui/Actions.h"
 #include "ui/Product.h"
-#include "ui/help/HTMLHelpViewer.h"
 #include "ui/linklabel/LinkLabel.h"
 #include "ui/uAboutForm.h"
 #include "ui/uAddFileType.h"

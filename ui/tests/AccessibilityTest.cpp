@@ -4,12 +4,12 @@
 
 #include "GuiTestSupport.h"
 
+#include "help/binding/HTMLHelpViewer.h"
 #include "settings/uSettings.h"
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "ui/Actions.h"
 #include "ui/Product.h"
-#include "ui/help/HTMLHelpViewer.h"
 #include "ui/linklabel/LinkLabel.h"
 #include "ui/uAddFileType.h"
 
