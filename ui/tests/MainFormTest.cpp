@@ -1,9 +1,6 @@
 #include "MainFormFixture.h"
 
 #include "NamedProcess.h"
-#ifndef _WIN32
-#include "FakeWineServer.h"
-#endif
 
 #include "platform/WinePrefixes.h"
 #include "ui/Actions.h"
@@ -31,42 +28,9 @@ const char* const KRestart = "Changes saved but detected Microsoft Outlook runni
                              "Please, restart Microsoft Outlook to apply changes.\n\r"
                              "Sometimes applying changes requires to restart a computer";
 
-/// Answers the Add file types dialog with typed text.
-TModalScript& Type(TModalScript& script, const QString& text) {
-    return script.Then([text](QWidget* modal) {
-        auto* form = qobject_cast<TAddFileTypeForm*>(modal);
-        if (form == nullptr) {
-            ADD_FAILURE() << "expected the Add file types dialog, got "
-                          << TModalScript::Describe(modal).Text.toStdString();
-            modal->close();
-            return;
-        }
-        form->rbManual->click();
-        form->edtInputExtensions->setText(text);
-        form->btnOK->click();
-    });
-}
-
 std::string Line(const std::string& hive, const std::string& start) {
     const auto pos = hive.find(start);
     return pos == std::string::npos ? std::string() : hive.substr(pos, hive.find('\n', pos) - pos);
-}
-
-/// The line of a value in a version's Security section of user.reg.
-std::string ValueLine(const std::string& hive, const std::string& version, const std::string& name) {
-    const std::string header = "[Software\\\\Microsoft\\\\Office\\\\" + version + "\\\\Outlook\\\\Security]";
-    auto pos = hive.find(header);
-    while (pos != std::string::npos) {
-        pos = hive.find('\n', pos);
-        if (pos == std::string::npos || pos + 1 >= hive.size() || hive[pos + 1] == '[') {
-            break;
-        }
-        ++pos;
-        if (hive.compare(pos, name.size() + 2, "\"" + name + "\"") == 0) {
-            return hive.substr(pos, hive.find('\n', pos) - pos);
-        }
-    }
-    return {};
 }
 
 TEST_F(MainFormTest, showsTheInstalledVersionsOldestFirstWithTheNewestSelected) {
@@ -223,50 +187,6 @@ TEST_F(MainFormTest, switchingVersionsOffersToSaveTheEditsToThePreviousVersion) 
     EXPECT_EQ(Hive(), hive);
     EXPECT_EQ(Items(lbBlocked), (QStringList{".added", ".new"}));
     EXPECT_FALSE(form.IsModified());
-}
-
-TEST_F(MainFormTest, aFailedSaveWhileSwitchingKeepsThePreviousVersionOnScreenAndSelected) {
-#ifdef _WIN32
-    GTEST_SKIP() << "makes the registry write fail through a running Wine, which only the Linux side has";
-#else
-    WriteHive(VersionKeys("11.0", {{"Level1Add", "\".old\""}}) + VersionKeys("12.0", {{"Level1Add", "\".new\""}}));
-    TMainForm& form = Open();
-    auto* cbOutlookVersion = Part<QComboBox>(form, "cbOutlookVersion");
-    {
-        TModalScript script;
-        Type(script, ".added");
-        Part<TAction>(form, "actBlockedAdd")->trigger();
-    }
-    const std::string before = Hive();
-    testsupport::TScopedEnv tmp("TMPDIR", "/tmp");
-    {
-        testsupport::TFakeRunningWine wine(FDir.Path() / "prefix");
-        TModalScript script;
-        script.Click("Yes").Click("OK");
-        cbOutlookVersion->setCurrentIndex(0);
-        ASSERT_EQ(script.Seen().size(), 2u);
-        EXPECT_EQ(script.Seen()[1].ObjectName, QStringLiteral("ApplicationErrorBox"));
-        EXPECT_TRUE(script.Seen()[1].Text.startsWith(QStringLiteral("Error writing to Registry\n")));
-        EXPECT_TRUE(script.Seen()[1].Text.contains(QStringLiteral("Wine is running")));
-        // The selector shows the version whose lists are on screen; the edits are still there.
-        EXPECT_EQ(cbOutlookVersion->currentIndex(), 1);
-        EXPECT_EQ(form.VersionIndex(), 1);
-        EXPECT_EQ(Items(Part<QListWidget>(form, "lbBlocked")), (QStringList{".added", ".new"}));
-        EXPECT_TRUE(form.IsModified());
-        EXPECT_EQ(Hive(), before);
-
-        // The close question's Yes with a failing save keeps the window open as well.
-        TModalScript closing;
-        closing.Click("Yes").Click("OK");
-        EXPECT_FALSE(form.close());
-        EXPECT_EQ(closing.Seen().size(), 2u);
-    }
-    // With Wine gone the same edits save to the version they belong to.
-    Idle();
-    Part<TAction>(form, "actSave")->trigger();
-    EXPECT_EQ(ValueLine(Hive(), "12.0", "Level1Add"), "\"Level1Add\"=\".added;.new\"");
-    EXPECT_EQ(ValueLine(Hive(), "11.0", "Level1Add"), "\"Level1Add\"=\".old\"");
-#endif
 }
 
 TEST_F(MainFormTest, closingAsksOnlyWithEditsAndCancelKeepsTheWindow) {

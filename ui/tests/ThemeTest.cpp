@@ -10,9 +10,7 @@
 #include "ui/uDMSkins.h"
 
 #include <QAbstractButton>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QToolTip>
 
@@ -276,11 +274,7 @@ TEST_F(ThemeTest, theCaptionsCloseButtonAsksTheMainWindowsCloseQuestion) {
     ASSERT_TRUE(close->isVisible());
     {
         TModalScript script; // an edit not yet saved
-        script.Then([](QWidget* add) {
-            add->findChild<QRadioButton*>(QStringLiteral("rbManual"))->click();
-            add->findChild<QLineEdit*>(QStringLiteral("edtInputExtensions"))->setText(QStringLiteral(".new"));
-            add->findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
-        });
+        Type(script, QStringLiteral(".new"));
         Part<TAction>(form, "actAllowedAdd")->trigger();
         ASSERT_TRUE(form.IsModified());
     }
