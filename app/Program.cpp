@@ -1,12 +1,12 @@
 #include "app/Program.h"
 
 #include "app/Display.h"
+#include "help/binding/HTMLHelpViewer.h"
 #include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
 #include "ui/Application.h"
 #include "ui/Product.h"
 #include "ui/SkinMessage.h"
-#include "ui/help/HTMLHelpViewer.h"
 #include "ui/uMainForm.h"
 
 #include <QApplication>
