@@ -5,10 +5,10 @@
 // waits until the caller has written <folder>/<scene>.done (60 s at most).
 //   vellicor_tour <folder> <folder holding Extensions.txt> <theme identifier>...
 // The registry and the settings are the user's (a scratch Wine prefix, when photographing).
+#include "outlook/ExtensionsFile.h"
 #include "settings/uSettings.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
-#include "ui/ExtensionsFile.h"
 #include "ui/Product.h"
 #include "ui/SkinMessage.h"
 #include "ui/uAboutForm.h"
@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     InitializeSettingsUnit();
     InitializeSkinMessageTexts();
     QApplication app(argc, argv);
+    Application::InstallFontFallbacks();
     Folder = QDir(QString::fromLocal8Bit(argv[1]));
     Application::SetTitle(QString::fromLatin1(KApplicationTitle));
     SetSettingsReporter([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
