@@ -5,13 +5,17 @@
 
 #include "help/binding/HTMLHelpViewer.h"
 #include "ui/Actions.h"
+#include "ui/Application.h"
 #include "ui/Product.h"
+#include "ui/SkinMessage.h"
 #include "ui/linklabel/LinkLabel.h"
 #include "ui/uAboutForm.h"
 #include "ui/uAddFileType.h"
 #include "ui/uCheckFileType.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
@@ -84,6 +88,40 @@ TEST_F(AboutTest, eachLinkClickOpensTheSameWebPageOnceAndTheDialogStaysOpen) {
     });
     Part<TAction>(*FForm, "actHelpAbout")->trigger();
     EXPECT_EQ(FOpened, (std::vector<std::string>{kProductWebPage, kProductWebPage}));
+}
+
+TEST_F(AboutTest, textInAFaceTheSystemLacksIsShownInTheUiFont) {
+    // Qt shows a face it cannot find in the first face its font database lists: under Wine without
+    // Tahoma and Arial, a serif one.
+    Application::InstallFontFallbacks();
+    // A new font: the application's own was looked up before the fallbacks existed.
+    QFont uiFont(QApplication::font().family());
+    uiFont.setFamilies(QApplication::font().families());
+    const QString uiFace = QFontInfo(uiFont).family();
+    Open();
+    TModalScript script;
+    QFont nameFont;
+    script.Then([&](QWidget* about) {
+        nameFont = about->findChild<QLabel*>(QStringLiteral("lblProductName"))->font();
+        about->close();
+    });
+    Part<TAction>(*FForm, "actHelpAbout")->trigger();
+    const TSkinMessage message;
+    const struct {
+        const char* Name;
+        QFont Font;
+    } texts[] = {
+        {"About's product name", nameFont},
+        {"a message box's text", message.DefaultFont},
+    };
+    for (const auto& text : texts) {
+        SCOPED_TRACE(text.Name);
+        // The face asked for, else the UI font, else a common sans-serif face where the UI font is missing too.
+        const QStringList fitting = {text.Font.family(), uiFace, QStringLiteral("Liberation Sans"),
+                                     QStringLiteral("DejaVu Sans")};
+        const QString shown = QFontInfo(text.Font).family();
+        EXPECT_TRUE(fitting.contains(shown)) << shown.toStdString() << " for " << text.Font.family().toStdString();
+    }
 }
 
 class HelpTest : public MainFormTest {

@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
     InitializeSettingsUnit();
     InitializeSkinMessageTexts();
     QApplication app(argc, argv);
+    Application::InstallFontFallbacks();
     Folder = QDir(QString::fromLocal8Bit(argv[1]));
     Application::SetTitle(QString::fromLatin1(kApplicationTitle));
     SetSettingsReporter([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
