@@ -1,12 +1,12 @@
 #include "app/Program.h"
 
 #include "app/Display.h"
+#include "help/binding/HTMLHelpViewer.h"
 #include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
 #include "ui/Application.h"
 #include "ui/Product.h"
 #include "ui/SkinMessage.h"
-#include "ui/help/HTMLHelpViewer.h"
 #include "ui/uMainForm.h"
 
 #include <QApplication>
@@ -71,6 +71,7 @@ int RunProgram(int argc, char** argv, const std::function<void()>& whenShown) {
     auto application = std::make_unique<QApplication>(argc, argv);
     // Only the main window's closing ends the program; a help window may outlive it until then.
     application->setQuitOnLastWindowClosed(false);
+    Application::InstallFontFallbacks();
     Application::SetTitle(QString::fromLatin1(kApplicationTitle));
     Application::SetHelpFile(QString::fromLatin1(kHelpFileName));
     SetSettingsReporter(ShowPlainMessage);

@@ -105,7 +105,8 @@ rm -rf "$scenes"
 
 # Inside Wine's virtual desktop: Wine draws the frame of HTML Help's window and a taskbar.
 wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Vellicor /t REG_SZ /d 1280x900 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
+# The taskbar: EnableShell lives in a key named after the desktop.
+wine reg add 'HKCU\Software\Wine\Explorer\Desktops\Vellicor' /v EnableShell /t REG_DWORD /d 1 /f >/dev/null 2>&1
 choose_theme actThemeVista
 (cd "$build/bin" && wine explorer /desktop=Vellicor,1280x900 vellicor.exe) &
 desktop=$!

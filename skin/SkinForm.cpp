@@ -24,10 +24,15 @@ namespace {
 // The flags of a window whose frame we draw. Only the Windows platform needs the button hints on a
 // frameless window (they give it the taskbar's minimise and the system menu); elsewhere Qt turns them
 // into Motif decorations, and the window manager then draws its own title bar above ours. A window
-// without them still minimises from the taskbar there.
+// without them still minimises from the taskbar there. On Windows the customise hint goes instead: with
+// it and a button hint, Qt drops the frameless hint of a window (not of a dialog) and Windows draws its
+// caption and sizing border again. Without it the hints stand as given: Windows then gives the window the
+// system menu and the minimise box, and no caption.
 Qt::WindowFlags FramelessFlags(Qt::WindowFlags flags) {
     flags |= Qt::FramelessWindowHint;
-    if (QGuiApplication::platformName() != QLatin1String("windows")) {
+    if (QGuiApplication::platformName() == QLatin1String("windows")) {
+        flags &= ~Qt::CustomizeWindowHint;
+    } else {
         flags &= ~(Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     }

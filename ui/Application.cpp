@@ -3,6 +3,7 @@
 #include "base/SysUtils.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QMessageBox>
 
 namespace Application {
@@ -24,6 +25,23 @@ QString HelpFile() {
 }
 void SetHelpFile(const QString& fileName) {
     GHelpFile = fileName;
+}
+
+void InstallFontFallbacks() {
+    // Named by About, the message boxes and the themes' caption fonts, and the system's UI faces themselves
+    // (Wine names "MS Shell Dlg" without having the Tahoma it stands for). Each is tried before its
+    // substitutes.
+    static const char* const faces[] = {"Tahoma",         "Arial",         "Verdana",
+                                        "Segoe UI",       "Trebuchet MS",  "MS Shell Dlg",
+                                        "MS Shell Dlg 2", "MS Sans Serif", "Microsoft Sans Serif"};
+    QStringList fallbacks = QApplication::font().families();
+    fallbacks << QStringLiteral("Liberation Sans") << QStringLiteral("DejaVu Sans");
+    for (const char* face : faces) {
+        const QString family = QString::fromLatin1(face);
+        QStringList substitutes = fallbacks;
+        substitutes.removeAll(family);
+        QFont::insertSubstitutions(family, substitutes);
+    }
 }
 
 QString ErrorBoxText(const QString& message) {

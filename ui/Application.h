@@ -19,6 +19,11 @@ void SetTitle(const QString& title);
 QString HelpFile();
 void SetHelpFile(const QString& fileName);
 
+/// Gives the sans-serif faces the program's windows and themes name a fallback to the system's UI font. A
+/// system that lacks one (Wine without its Tahoma, Linux without Microsoft's faces) would otherwise show
+/// the text in the first face its font database lists, often a serif one. Call once the application exists.
+void InstallFontFallbacks();
+
 /// Shows the message of a failure in the application error box: a full stop is appended when the
 /// text is not empty and its last character has a higher code than the full stop; caption is the
 /// title; error icon; one OK button; modal to the active window.

@@ -9,7 +9,6 @@
 #include "ui/Product.h"
 #include "ui/ProductArt.h"
 #include "ui/linklabel/LinkLabel.h"
-#include "ui/uMainForm.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,7 +16,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
+TAboutForm::TAboutForm(TSkinData& skinData, std::function<void()> openProductWebPage, QWidget* parent)
+    : QDialog(parent), FOpenProductWebPage(std::move(openProductWebPage)) {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("About Vellicor"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -94,9 +94,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
             child->setFocusPolicy(Qt::NoFocus);
         }
     }
-    if (MainForm != nullptr) {
-        new TSkinForm(this, MainForm->skSkinData, TSkinFormKind::Dialog);
-    }
+    new TSkinForm(this, &skinData, TSkinFormKind::Dialog);
     adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
@@ -118,12 +116,12 @@ void TAboutForm::reject() {
 }
 
 void TAboutForm::LinkLabel1LinkClick() {
-    if (MainForm != nullptr) {
-        MainForm->OpenProductWebPage();
+    if (FOpenProductWebPage) {
+        FOpenProductWebPage();
     }
 }
 
-void ShowAboutForm() {
-    TAboutForm form(MainForm);
+void ShowAboutForm(TSkinData& skinData, std::function<void()> openProductWebPage, QWidget* owner) {
+    TAboutForm form(skinData, std::move(openProductWebPage), owner);
     form.exec();
 }

@@ -2,17 +2,21 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
+class TSkinData;
 namespace linklabel {
 class TLinkLabel;
 }
 
-/// The About dialog: the product's name, its logo and a link to its web page.
+/// The About dialog: the product's name, its logo and a link to its web page. It is drawn in `skinData`,
+/// and its link calls `openProductWebPage`: the dialog knows no window but its parent.
 class TAboutForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TAboutForm(QWidget* parent = nullptr);
+    TAboutForm(TSkinData& skinData, std::function<void()> openProductWebPage, QWidget* parent = nullptr);
 
     QLabel* Image1 = nullptr;
     QLabel* lblProductName = nullptr;
@@ -28,7 +32,9 @@ protected:
 private:
     void FormShow();
     void LinkLabel1LinkClick();
+
+    std::function<void()> FOpenProductWebPage;
 };
 
-/// Shows a new About dialog modally and destroys it when it closes.
-void ShowAboutForm();
+/// Shows a new About dialog modally, in `skinData` and over `owner`, and destroys it when it closes.
+void ShowAboutForm(TSkinData& skinData, std::function<void()> openProductWebPage, QWidget* owner);

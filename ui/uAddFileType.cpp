@@ -1,5 +1,6 @@
 #include "ui/uAddFileType.h"
 
+#include "help/binding/HTMLHelpViewer.h"
 #include "outlook/ExtensionList.h"
 #include "outlook/ExtensionsFile.h"
 #include "platform/StringCompare.h"
@@ -8,8 +9,6 @@
 #include "ui/Accessibility.h"
 #include "ui/Application.h"
 #include "ui/ElidedToolTips.h"
-#include "ui/help/HTMLHelpViewer.h"
-#include "ui/uMainForm.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -87,7 +86,8 @@ private:
 
 } // namespace
 
-TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientArea(new QWidget(this)) {
+TAddFileTypeForm::TAddFileTypeForm(TSkinData& skinData, QWidget* parent)
+    : QDialog(parent), FClientArea(new QWidget(this)) {
     setObjectName(QStringLiteral("AddFileTypeForm"));
     setWindowTitle(QStringLiteral("Add file types"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -196,9 +196,7 @@ TAddFileTypeForm::TAddFileTypeForm(QWidget* parent) : QDialog(parent), FClientAr
     for (QPushButton* button : {btnOK, btnCancel, btnHelp}) {
         SetSkinDataName(button, QStringLiteral("button"));
     }
-    if (MainForm != nullptr) {
-        new TSkinForm(this, MainForm->skSkinData, TSkinFormKind::Dialog);
-    }
+    new TSkinForm(this, &skinData, TSkinFormKind::Dialog);
     adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));

@@ -10,13 +10,15 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTreeWidget;
+class TSkinData;
 
 /// The Add file types dialog: tick entries of the predefined list (Extensions.txt beside the
-/// program) or type extensions. The same dialog serves both sides of the main window.
+/// program) or type extensions. The same dialog serves both sides of the main window. It is drawn in
+/// `skinData`, the live theme its opener hands it.
 class TAddFileTypeForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TAddFileTypeForm(QWidget* parent = nullptr);
+    explicit TAddFileTypeForm(TSkinData& skinData, QWidget* parent = nullptr);
 
     /// The extensions chosen in the selected mode: the typed text split as a stored list is, or
     /// the Extension of every checked row, top to bottom.

@@ -1,10 +1,9 @@
 #include "ui/uCheckFileType.h"
 
+#include "help/binding/HTMLHelpViewer.h"
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "ui/Application.h"
-#include "ui/help/HTMLHelpViewer.h"
-#include "ui/uMainForm.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,8 +13,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-TCheckFileTypeForm::TCheckFileTypeForm(QWidget* parent, TSecurityLayers layers, std::vector<std::string> defaultLevel1,
-                                       std::string versionName, bool unsavedEdits)
+TCheckFileTypeForm::TCheckFileTypeForm(TSkinData& skinData, QWidget* parent, TSecurityLayers layers,
+                                       std::vector<std::string> defaultLevel1, std::string versionName,
+                                       bool unsavedEdits)
     : QDialog(parent), FLayers(std::move(layers)), FDefaultLevel1(std::move(defaultLevel1)),
       FVersionName(std::move(versionName)) {
     setObjectName(QStringLiteral("CheckFileTypeForm"));
@@ -81,9 +81,7 @@ TCheckFileTypeForm::TCheckFileTypeForm(QWidget* parent, TSecurityLayers layers, 
     for (QPushButton* button : {btnHelp, btnClose}) {
         SetSkinDataName(button, QStringLiteral("button"));
     }
-    if (MainForm != nullptr) {
-        new TSkinForm(this, MainForm->skSkinData, TSkinFormKind::Dialog);
-    }
+    new TSkinForm(this, &skinData, TSkinFormKind::Dialog);
     adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));

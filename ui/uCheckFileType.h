@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class TSkinData;
 
 /// What the saved settings make Outlook do with one file type: type a file name or an extension, see the
 /// verdict for the version on screen and the reasons for it. It reads the saved state only, and says so when
@@ -18,8 +19,8 @@ class QPushButton;
 class TCheckFileTypeForm : public QDialog {
     Q_OBJECT
 public:
-    TCheckFileTypeForm(QWidget* parent, TSecurityLayers layers, std::vector<std::string> defaultLevel1,
-                       std::string versionName, bool unsavedEdits);
+    TCheckFileTypeForm(TSkinData& skinData, QWidget* parent, TSecurityLayers layers,
+                       std::vector<std::string> defaultLevel1, std::string versionName, bool unsavedEdits);
 
     /// Shows the verdict for the text of the edit box.
     void Evaluate();

@@ -3,23 +3,10 @@
 #include <QObject>
 #include <QString>
 
-#include <array>
-
 class TCompressedStoredSkin;
 
-/// One theme of the "Visual Theme" menu: its identifier (the menu action's name, the stored
-/// theme's name and the value kept in SkinName), its menu caption and its stored file name.
-struct TThemeInfo {
-    const char* Identifier;
-    const char* Caption;
-    const char* FileName;
-};
-
-/// The eleven themes in menu order; the first is the default.
-const std::array<TThemeInfo, 11>& ThemeTable();
-
-/// The theme store: the eleven stored themes, each a child named by its theme identifier,
-/// compressed as carried in the program. Creating it inflates nothing.
+/// The theme store: a stored theme for every theme the program carries (themes::Packages(), in menu
+/// order), each a child named by its theme identifier, compressed as carried. Creating it inflates nothing.
 class TDMSkins : public QObject {
     Q_OBJECT
 public:
@@ -33,5 +20,5 @@ public:
     static int Instances();
 };
 
-/// Fills `slot` with the default theme, stored as "Office2007.skn" (the main window's built-in copy).
+/// Fills `slot` with the default theme, the first carried one (the main window's built-in copy).
 void LoadDefaultStoredSkin(TCompressedStoredSkin& slot);

@@ -1,6 +1,7 @@
 #include "ui/uMainForm.h"
 
 #include "base/SysUtils.h"
+#include "help/binding/HTMLHelpViewer.h"
 #include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
 #include "platform/Registry.h"
@@ -9,6 +10,7 @@
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinTheme.h"
+#include "themes/ThemePackages.h"
 #include "ui/Accessibility.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
@@ -17,7 +19,6 @@
 #include "ui/OpenWebPage.h"
 #include "ui/Product.h"
 #include "ui/ProductArt.h"
-#include "ui/help/HTMLHelpViewer.h"
 #include "ui/uAboutForm.h"
 #include "ui/uAddFileType.h"
 #include "ui/uCheckFileType.h"
@@ -42,8 +43,6 @@
 #include <QVBoxLayout>
 
 #include <map>
-
-TMainForm* MainForm = nullptr;
 
 namespace {
 
@@ -205,7 +204,6 @@ std::vector<std::string> ListBoxItems(const QListWidget* listBox) {
 
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     InstallAccessibleRoles();
-    MainForm = this;
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(Application::Title());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -237,9 +235,6 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
 TMainForm::~TMainForm() {
     // FormDestroy: the Outlook model goes with the window.
     FOutlook.reset();
-    if (MainForm == this) {
-        MainForm = nullptr;
-    }
 }
 
 void TMainForm::CreateActions() {
@@ -282,7 +277,7 @@ void TMainForm::CreateActions() {
     addAction(actCheckFileType);
     actPolicyHelp = make("actPolicyHelp", "Why?", "Help");
     actPolicyHelp->OnExecute = [this](TAction*) { actPolicyHelpExecute(); };
-    for (const auto& theme : ThemeTable()) {
+    for (const auto& theme : themes::Packages()) {
         TAction* action = make(theme.Identifier, theme.Caption, "Theme");
         action->setCheckable(true);
         action->setChecked(ThemeActions.empty()); // the built-in default carries the mark
@@ -642,7 +637,8 @@ void TMainForm::actHelpContentsExecute() {
 }
 
 void TMainForm::actHelpAboutExecute() {
-    ShowAboutForm();
+    ShowAboutForm(
+        *skSkinData, [this] { OpenProductWebPage(); }, this);
 }
 
 void TMainForm::actCheckFileTypeExecute() {
@@ -651,7 +647,7 @@ void TMainForm::actCheckFileTypeExecute() {
     }
     // The saved state, read afresh: another program may have changed it since the lists were loaded.
     const TOutlookInfo& version = FOutlook->FVersions.at(std::size_t(FVersionIndex));
-    TCheckFileTypeForm form(this, ReadSecurityLayers(platform::CurrentUserRegistry(), version.KeyPath),
+    TCheckFileTypeForm form(*skSkinData, this, ReadSecurityLayers(platform::CurrentUserRegistry(), version.KeyPath),
                             ReadDefaultLevel1List(), version.DisplayName, IsModified());
     form.setWindowModality(Qt::WindowModal); // the help it opens stays usable beside it
     form.exec();
@@ -794,7 +790,7 @@ void TMainForm::ApplyTheme(const QString& themeName) {
 }
 
 std::optional<std::vector<std::string>> TMainForm::ExecuteAddFileTypeForm() {
-    TAddFileTypeForm form(this);
+    TAddFileTypeForm form(*skSkinData, this);
     // Modal to this window only: the help its Help button opens must stay usable beside it.
     form.setWindowModality(Qt::WindowModal);
     form.ResetInput();

@@ -48,42 +48,9 @@ public:
     /// What OpenProductWebPage calls: the desktop's browser; tests put a recorder in its place.
     static std::function<void(QWidget* owner, const std::string& address)> WebPageOpener;
 
-    // State, read by tests and by the dialogs.
-    bool FAllowedModified = false;
-    bool FBlockedModified = false;
-    int FVersionIndex = -1;
-    TOutlookInteraction* Outlook() const { return FOutlook.get(); }
-    TActionList* ActionList() const { return FActionList; }
-    QWidget* ClientArea() const { return FClientArea; }
-    /// The policy and user layers of the version on screen, as last read (at loading and after saving).
-    const TSecurityLayers& SecurityLayers() const { return FLayers; }
-
-    // Theme objects: the window's own theme slot, the live theme every window draws from, and the frame.
-    TCompressedStoredSkin* skCompressedStoredSkin = nullptr;
-    TSkinData* skSkinData = nullptr;
-    TSkinForm* skSkinForm = nullptr;
-
-    // Components tests and handlers reach.
-    QMenuBar* MainMenuBar = nullptr;
-    QComboBox* cbOutlookVersion = nullptr;
-    QTabWidget* PageControl = nullptr;
-    QListWidget* lbAllowed = nullptr;
-    QListWidget* lbBlocked = nullptr;
-    TAction* actSave = nullptr;
-    TAction* actCancel = nullptr;
-    TAction* actClose = nullptr;
-    TAction* actAllowedAdd = nullptr;
-    TAction* actAllowedRemove = nullptr;
-    TAction* actBlockedAdd = nullptr;
-    TAction* actBlockedRemove = nullptr;
-    TAction* actHelpContents = nullptr;
-    TAction* actHelpAbout = nullptr;
-    TAction* actCheckFileType = nullptr;
-    TAction* actPolicyHelp = nullptr;
-    /// Above the tabs while policy overrides the lists of the version on screen.
-    QWidget* pnlPolicyNotice = nullptr;
-    QLabel* lblPolicyNotice = nullptr;
-    std::vector<TAction*> ThemeActions;
+    /// The version index whose lists are on screen, where Save writes; while the user switches, the
+    /// selector shows the next one before this follows.
+    int VersionIndex() const { return FVersionIndex; }
 
 signals:
     /// The window agreed to close: the program ends.
@@ -126,6 +93,37 @@ private:
     void AddExtensions(QListWidget* listBox, bool& modified);
     void RemoveSelected(QListWidget* listBox, bool& modified);
 
+    bool FAllowedModified = false;
+    bool FBlockedModified = false;
+    int FVersionIndex = -1;
+
+    // Theme objects: the window's own theme slot, the live theme every window draws from, and the frame.
+    TCompressedStoredSkin* skCompressedStoredSkin = nullptr;
+    TSkinData* skSkinData = nullptr;
+    TSkinForm* skSkinForm = nullptr;
+
+    // Components, each named by its object name as well (tests find them by it).
+    QMenuBar* MainMenuBar = nullptr;
+    QComboBox* cbOutlookVersion = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QListWidget* lbAllowed = nullptr;
+    QListWidget* lbBlocked = nullptr;
+    TAction* actSave = nullptr;
+    TAction* actCancel = nullptr;
+    TAction* actClose = nullptr;
+    TAction* actAllowedAdd = nullptr;
+    TAction* actAllowedRemove = nullptr;
+    TAction* actBlockedAdd = nullptr;
+    TAction* actBlockedRemove = nullptr;
+    TAction* actHelpContents = nullptr;
+    TAction* actHelpAbout = nullptr;
+    TAction* actCheckFileType = nullptr;
+    TAction* actPolicyHelp = nullptr;
+    /// Above the tabs while policy overrides the lists of the version on screen.
+    QWidget* pnlPolicyNotice = nullptr;
+    QLabel* lblPolicyNotice = nullptr;
+    std::vector<TAction*> ThemeActions;
+
     std::unique_ptr<TOutlookInteraction> FOutlook;
     TActionList* FActionList = nullptr;
     QWidget* FClientArea = nullptr;
@@ -133,9 +131,6 @@ private:
     /// Outlook's default Level 1 list, when Extensions.txt could be read.
     std::optional<std::vector<std::string>> FDefaultLevel1;
 };
-
-/// The one main window, set while it exists (the dialogs reach it, as the About dialog's link does).
-extern TMainForm* MainForm;
 
 /// Puts entries into a list box that keeps itself sorted ascending without regard to letter case.
 void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items);

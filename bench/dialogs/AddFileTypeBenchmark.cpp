@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path GFolder;
+TMainForm* GMainForm = nullptr;
 
 void BM_OpenAddFileTypeDialog(benchmark::State& state) {
     const int lines = int(state.range(0));
@@ -34,7 +35,7 @@ void BM_OpenAddFileTypeDialog(benchmark::State& state) {
     }
     const quint64 sheetsBefore = TSkinData::StyleSheetsGiven();
     for (auto _ : state) {
-        TAddFileTypeForm form(MainForm);
+        TAddFileTypeForm form(*GMainForm->findChild<TSkinData*>(QStringLiteral("skSkinData")), GMainForm);
         form.show();
         const QPixmap painted = form.grab(); // the first paint
         benchmark::DoNotOptimize(painted.cacheKey());
@@ -64,14 +65,14 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     SetPredefinedFileTypesFolderForTesting(GFolder.string() + "/");
     Settings = new TSettings();
-    auto* mainForm = new TMainForm();
-    mainForm->show();
+    GMainForm = new TMainForm();
+    GMainForm->show();
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    delete mainForm;
+    delete GMainForm;
     FinalizeSettingsUnit();
     std::error_code ec;
     fs::remove_all(GFolder, ec);

@@ -4,6 +4,7 @@
 // measured on the same stored theme.
 #include "settings/uSettings.h"
 #include "skin/SkinData.h"
+#include "themes/ThemePackages.h"
 #include "ui/Application.h"
 #include "ui/SkinMessage.h"
 #include "ui/uDMSkins.h"
@@ -41,7 +42,7 @@ double InflateSeconds(const char* identifier) {
     return Seconds(TClock::now() - start) / kRuns;
 }
 
-void ApplyTheme(benchmark::State& state, const TThemeInfo* theme) {
+void ApplyTheme(benchmark::State& state, const themes::TThemePackage* theme) {
     const QString identifier = QLatin1String(theme->Identifier);
     TClock::duration spent{};
     for (auto _ : state) {
@@ -85,7 +86,7 @@ int main(int argc, char** argv) {
     Form->show();
     QApplication::processEvents();
 
-    for (const TThemeInfo& theme : ThemeTable()) {
+    for (const themes::TThemePackage& theme : themes::Packages()) {
         benchmark::RegisterBenchmark((std::string("ApplyTheme/") + theme.FileName).c_str(), ApplyTheme, &theme)
             ->Unit(benchmark::kMillisecond);
     }

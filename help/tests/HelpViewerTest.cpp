@@ -1,7 +1,7 @@
 // The program's help request, through THTMLHelpViewer and the platform's library loader, against the real
 // Linux help library and the built Help.chm beside this test program.
-#include "ui/help/HTMLHelpViewer.h"
-#include "ui/help/HtmlHelpLibrary.h"
+#include "help/binding/HTMLHelpViewer.h"
+#include "help/binding/HtmlHelpLibrary.h"
 
 #include "GuiTestSupport.h"
 

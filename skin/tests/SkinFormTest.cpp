@@ -1,8 +1,10 @@
 // Themed frames: caption buttons by kind, the frame's size contract, dragging, minimising,
 // closing, and the platform's frame whenever no themed frame can be drawn.
 #include "SkinTestSupport.h"
+#include "SyntheticPointer.h"
 
 #include "GuiTestSupport.h"
+#include "platform/WindowFrame.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinTheme.h"
 
@@ -17,6 +19,8 @@
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 using namespace skintest;
 
@@ -135,8 +139,8 @@ TEST_F(SkinFormTest, withoutAThemedFrameThePlatformFrameStaysAndNothingIsResized
 TEST_F(SkinFormTest, aThemedWindowAsksTheWindowManagerForNoFrameAndGetsItsOwnFlagsBackWithout) {
     // The button hints of a window we frame would make an X11 window manager draw its own title bar above
     // ours; the caption's buttons and the system menu do their work without them.
-    // The Windows platform keeps the hints (there they give the taskbar's minimise and the system menu); what
-    // the window then asks of Windows is yet to be checked on Windows itself.
+    // The Windows platform keeps the hints (there they give the taskbar's minimise and the system menu): the
+    // next test reads back what Windows made of them.
     if (QGuiApplication::platformName() == QLatin1String("windows")) {
         GTEST_SKIP() << "the Windows platform keeps the button hints of a framed window";
     }
@@ -159,6 +163,60 @@ TEST_F(SkinFormTest, aThemedWindowAsksTheWindowManagerForNoFrameAndGetsItsOwnFla
     EXPECT_EQ(form.Form.windowFlags(), own);
 }
 
+TEST_F(SkinFormTest, aThemedWindowGetsNoSystemCaptionButKeepsTheTaskbarsMinimiseAndTheSystemMenu) {
+    // Qt drops the frameless hint of a window that asks for caption buttons in a customised frame; the system
+    // then draws its own caption and sizing border above ours. What the system made of the window is read
+    // back from the window itself where the platform can tell.
+    const struct {
+        const char* Name;
+        TSkinFormKind Kind;
+        Qt::WindowFlags Own;
+        bool Minimises;
+    } cases[] = {
+        {"main window", TSkinFormKind::MainWindow,
+         Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+             Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint,
+         true},
+        {"dialog", TSkinFormKind::Dialog,
+         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSkinData skin;
+        TFramedForm form(&skin, c.Kind);
+        form.Form.setWindowFlags(c.Own);
+        const Qt::WindowFlags platformFlags = form.Form.windowFlags(); // as Qt made them consistent
+        // Shown with the system's frame first, as the program's main window is before its theme is loaded.
+        form.Form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form.Form));
+        auto stored = Stored("Orion.skn");
+        skin.SetCompressedStoredSkin(stored.get());
+        ASSERT_TRUE(form.Frame->FrameActive());
+        EXPECT_TRUE(form.Form.windowFlags().testFlag(Qt::FramelessWindowHint));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form.Form));
+
+        const std::optional<platform::TSystemFrame> frame = platform::SystemFrame(form.Form.winId());
+        if (frame) {
+            EXPECT_FALSE(frame->Caption);
+            EXPECT_FALSE(frame->SizingBorder);
+            if (c.Minimises) {
+                EXPECT_TRUE(frame->SystemMenu);
+                EXPECT_TRUE(frame->MinimizeBox);
+                EXPECT_TRUE(frame->InTaskbar);
+            }
+        }
+
+        // Without the themed frame the system's caption comes back.
+        skin.SetSkinnableForm(false);
+        EXPECT_EQ(form.Form.windowFlags(), platformFlags);
+        form.Form.show();
+        const std::optional<platform::TSystemFrame> plain = platform::SystemFrame(form.Form.winId());
+        if (plain) {
+            EXPECT_TRUE(plain->Caption);
+        }
+    }
+}
+
 TEST_F(SkinFormTest, aFixedSizeFormGrowsByTheFrame) {
     QDialog dialog;
     auto* layout = new QVBoxLayout(&dialog);
@@ -173,10 +231,10 @@ TEST_F(SkinFormTest, aFixedSizeFormGrowsByTheFrame) {
 }
 
 TEST_F(SkinFormTest, draggingTheCaptionMovesTheWindow) {
-#ifdef _WIN32
-    GTEST_SKIP() << "Windows moves the window itself (startSystemMove) in a loop that follows the real "
-                    "pointer, which synthetic mouse events do not drive";
-#endif
+    if (!SyntheticPointerActsAsReal()) {
+        GTEST_SKIP() << "the system moves the window itself (startSystemMove) in a loop that follows the real "
+                        "pointer, which synthetic mouse events do not drive";
+    }
     TFramedForm form(&FSkin, TSkinFormKind::MainWindow);
     form.Form.move(100, 100);
     form.Form.show();

@@ -1,27 +1,28 @@
+#include "HelpWindows.h"
 #include "MainFormFixture.h"
 
 #include "GuiTestSupport.h"
 
+#include "help/binding/HTMLHelpViewer.h"
 #include "ui/Actions.h"
+#include "ui/Application.h"
 #include "ui/Product.h"
-#include "ui/help/HTMLHelpViewer.h"
+#include "ui/SkinMessage.h"
 #include "ui/linklabel/LinkLabel.h"
 #include "ui/uAboutForm.h"
 #include "ui/uAddFileType.h"
 #include "ui/uCheckFileType.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QSet>
 #include <QTest>
-#include <QTextBrowser>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace {
+
+using namespace testhelp;
 
 class AboutTest : public MainFormTest {
 protected:
@@ -56,7 +57,7 @@ TEST_F(AboutTest, enterEscapeAndOkCloseIt) {
             way(about);
             closed = !about->isVisible();
         });
-        FForm->actHelpAbout->trigger();
+        Part<TAction>(*FForm, "actHelpAbout")->trigger();
         EXPECT_TRUE(closed);
         EXPECT_EQ(script.Seen().size(), 1u);
     }
@@ -85,59 +86,43 @@ TEST_F(AboutTest, eachLinkClickOpensTheSameWebPageOnceAndTheDialogStaysOpen) {
         EXPECT_TRUE(about->isVisible());
         about->close();
     });
-    FForm->actHelpAbout->trigger();
+    Part<TAction>(*FForm, "actHelpAbout")->trigger();
     EXPECT_EQ(FOpened, (std::vector<std::string>{kProductWebPage, kProductWebPage}));
 }
 
-#ifdef _WIN32
-
-/// HTML Help's own windows that this program has open (the system's viewer, not Qt's).
-std::vector<HWND> HelpWindows() {
-    struct TSearch {
-        std::vector<HWND> Found;
-    } search;
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            char className[64] = {};
-            GetClassNameA(window, className, sizeof className);
-            if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::string(className) == "HH Parent") {
-                reinterpret_cast<TSearch*>(data)->Found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
-/// HTML Help names its window after the help file's title.
-std::string HelpWindowTitle(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-#else
-
-/// Help windows of the Linux help library (objectName "HelpWindow").
-std::vector<QWidget*> HelpWindows() {
-    std::vector<QWidget*> windows;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->objectName() == QStringLiteral("HelpWindow") && widget->isVisible()) {
-            windows.push_back(widget);
-        }
+TEST_F(AboutTest, textInAFaceTheSystemLacksIsShownInTheUiFont) {
+    // Qt shows a face it cannot find in the first face its font database lists: under Wine without
+    // Tahoma and Arial, a serif one.
+    Application::InstallFontFallbacks();
+    // A new font: the application's own was looked up before the fallbacks existed.
+    QFont uiFont(QApplication::font().family());
+    uiFont.setFamilies(QApplication::font().families());
+    const QString uiFace = QFontInfo(uiFont).family();
+    Open();
+    TModalScript script;
+    QFont nameFont;
+    script.Then([&](QWidget* about) {
+        nameFont = about->findChild<QLabel*>(QStringLiteral("lblProductName"))->font();
+        about->close();
+    });
+    Part<TAction>(*FForm, "actHelpAbout")->trigger();
+    const TSkinMessage message;
+    const struct {
+        const char* Name;
+        QFont Font;
+    } texts[] = {
+        {"About's product name", nameFont},
+        {"a message box's text", message.DefaultFont},
+    };
+    for (const auto& text : texts) {
+        SCOPED_TRACE(text.Name);
+        // The face asked for, else the UI font, else a common sans-serif face where the UI font is missing too.
+        const QStringList fitting = {text.Font.family(), uiFace, QStringLiteral("Liberation Sans"),
+                                     QStringLiteral("DejaVu Sans")};
+        const QString shown = QFontInfo(text.Font).family();
+        EXPECT_TRUE(fitting.contains(shown)) << shown.toStdString() << " for " << text.Font.family().toStdString();
     }
-    return windows;
 }
-
-/// The topic a help window shows.
-QString ShownTopic(QWidget* window) {
-    auto* browser = window->findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
-    return browser == nullptr ? QString() : browser->source().path();
-}
-
-#endif
 
 class HelpTest : public MainFormTest {
 protected:
@@ -148,7 +133,7 @@ protected:
     }
     void TearDown() override {
         FinalizeHtmlHelpViewer(); // HH_CLOSE_ALL
-        EXPECT_TRUE(HelpWindows().empty());
+        EXPECT_EQ(OpenHelpWindows(), 0u);
         ReleaseHtmlHelpLibrary();
         MainFormTest::TearDown();
     }
@@ -156,32 +141,21 @@ protected:
 
 TEST_F(HelpTest, contentsAndF1OpenTheTopicOfContextOneInOneWindow) {
     TMainForm& form = Open();
-    form.actHelpContents->trigger();
+    Part<TAction>(form, "actHelpContents")->trigger();
     Idle();
-    auto windows = HelpWindows();
-    ASSERT_EQ(windows.size(), 1u) << "is the help library, and Help.chm, beside the test program?";
-#ifdef _WIN32
-    // Which topic Wine's viewer shows cannot be read back; help_file_tests check context 1's topic.
-    EXPECT_EQ(HelpWindowTitle(windows[0]), "Vellicor Help");
-#else
-    EXPECT_EQ(ShownTopic(windows[0]), QStringLiteral("/topics/mainwindow.htm"));
-    // Move away first, so that F1 has to bring context 1 back.
-    auto* browser = windows[0]->findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
-    ASSERT_NE(browser, nullptr);
-    emit browser->anchorClicked(QUrl(QStringLiteral("lists.htm")));
-#endif
+    ASSERT_EQ(OpenHelpWindows(), 1u) << "is the help library, and Help.chm, beside the test program?";
+    const void* window = FirstHelpWindow();
+    EXPECT_TRUE(ShowsTopic(QStringLiteral("/topics/mainwindow.htm")));
+    BrowseElsewhere(); // so that F1 has to bring context 1 back
 
     // F1 in the main window: the same window, at context 1.
     form.activateWindow();
     QApplication::setActiveWindow(&form);
     QTest::keyClick(&form, Qt::Key_F1);
     Idle();
-    const auto again = HelpWindows();
-    ASSERT_EQ(again.size(), 1u);
-    EXPECT_EQ(again[0], windows[0]);
-#ifndef _WIN32
-    EXPECT_EQ(ShownTopic(again[0]), QStringLiteral("/topics/mainwindow.htm"));
-#endif
+    ASSERT_EQ(OpenHelpWindows(), 1u);
+    EXPECT_EQ(FirstHelpWindow(), window);
+    EXPECT_TRUE(ShowsTopic(QStringLiteral("/topics/mainwindow.htm")));
 }
 
 TEST_F(HelpTest, f1InTheDialogsShowsNoHelp) {
@@ -191,36 +165,16 @@ TEST_F(HelpTest, f1InTheDialogsShowsNoHelp) {
         QApplication::setActiveWindow(dialog);
         QTest::keyClick(dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog, Qt::Key_F1);
         testsupport::RunUntilIdle();
-        EXPECT_TRUE(HelpWindows().empty());
+        EXPECT_EQ(OpenHelpWindows(), 0u);
         EXPECT_EQ(QApplication::activeModalWidget(), dialog);
         dialog->close();
     };
     script.Then(pressF1).Then(pressF1);
-    form.actHelpAbout->trigger();
-    form.actAllowedAdd->trigger();
+    Part<TAction>(form, "actHelpAbout")->trigger();
+    Part<TAction>(form, "actAllowedAdd")->trigger();
     EXPECT_EQ(script.Seen().size(), 2u);
-    EXPECT_TRUE(HelpWindows().empty());
+    EXPECT_EQ(OpenHelpWindows(), 0u);
 }
-
-/// Records the widgets that a modal window locks (they get WindowBlocked).
-class TBlockedWidgets : public QObject {
-public:
-    TBlockedWidgets() { qApp->installEventFilter(this); }
-    bool Seen(const QWidget* widget) const { return FBlocked.contains(widget); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::WindowBlocked) {
-            FBlocked.insert(watched);
-        } else if (event->type() == QEvent::WindowUnblocked) {
-            FBlocked.remove(watched);
-        }
-        return false;
-    }
-
-private:
-    QSet<const QObject*> FBlocked;
-};
 
 TEST_F(HelpTest, theAddDialogsHelpButtonOpensTheHelpAsContentsDoes) {
     Open();
@@ -231,14 +185,10 @@ TEST_F(HelpTest, theAddDialogsHelpButtonOpensTheHelpAsContentsDoes) {
         ASSERT_NE(form, nullptr);
         form->btnHelp->click();
         testsupport::RunUntilIdle();
-        ASSERT_EQ(HelpWindows().size(), 1u);
+        ASSERT_EQ(OpenHelpWindows(), 1u);
         EXPECT_TRUE(form->isVisible()); // it neither closes the dialog
         // ... nor leaves the help window locked behind it: the user reads the help while choosing.
-#ifdef _WIN32
-        EXPECT_TRUE(IsWindowEnabled(HelpWindows()[0]));
-#else
-        EXPECT_FALSE(blocked.Seen(HelpWindows()[0]));
-#endif
+        EXPECT_TRUE(TakesInput(blocked));
         form->btnCancel->click();
     });
     EXPECT_FALSE(FForm->ExecuteAddFileTypeForm().has_value());
@@ -249,22 +199,15 @@ TEST_F(HelpTest, thePolicyNoticeAndTheCheckDialogOpenWhyIsAFileTypeStillBlocked)
     WriteHive(VersionKeys("16.0", {}) + "[Software\\\\Policies\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook] 1733700000\n"
                                         "\"DisallowAttachmentCustomization\"=dword:00000001\n\n");
     TMainForm& form = Open();
-    ASSERT_TRUE(form.pnlPolicyNotice->isVisible());
-    auto* why = form.pnlPolicyNotice->findChild<QPushButton*>(QStringLiteral("btnPolicyHelp"));
+    auto* pnlPolicyNotice = Part<QWidget>(form, "pnlPolicyNotice");
+    ASSERT_TRUE(pnlPolicyNotice->isVisible());
+    auto* why = pnlPolicyNotice->findChild<QPushButton*>(QStringLiteral("btnPolicyHelp"));
     ASSERT_NE(why, nullptr);
     why->click();
     Idle();
-    ASSERT_EQ(HelpWindows().size(), 1u);
-#ifdef _WIN32
-    // Which topic Wine's viewer shows cannot be read back; help_file_tests check context 2's topic.
-    EXPECT_EQ(HelpWindowTitle(HelpWindows()[0]), "Vellicor Help");
-#else
-    EXPECT_EQ(ShownTopic(HelpWindows()[0]), QStringLiteral("/topics/stillblocked.htm"));
-    // Move away, so that the check dialog's Help has to bring the page back.
-    auto* browser = HelpWindows()[0]->findChild<QTextBrowser*>(QStringLiteral("HelpBrowser"));
-    ASSERT_NE(browser, nullptr);
-    emit browser->anchorClicked(QUrl(QStringLiteral("lists.htm")));
-#endif
+    ASSERT_EQ(OpenHelpWindows(), 1u);
+    EXPECT_TRUE(ShowsTopic(QStringLiteral("/topics/stillblocked.htm")));
+    BrowseElsewhere(); // so that the check dialog's Help has to bring the page back
     TBlockedWidgets blocked;
     TModalScript script;
     script.Then([&](QWidget* dialog) {
@@ -272,17 +215,13 @@ TEST_F(HelpTest, thePolicyNoticeAndTheCheckDialogOpenWhyIsAFileTypeStillBlocked)
         ASSERT_NE(check, nullptr);
         check->btnHelp->click();
         testsupport::RunUntilIdle();
-        ASSERT_EQ(HelpWindows().size(), 1u);
+        ASSERT_EQ(OpenHelpWindows(), 1u);
         EXPECT_TRUE(check->isVisible());
-#ifdef _WIN32
-        EXPECT_TRUE(IsWindowEnabled(HelpWindows()[0]));
-#else
-        EXPECT_EQ(ShownTopic(HelpWindows()[0]), QStringLiteral("/topics/stillblocked.htm"));
-        EXPECT_FALSE(blocked.Seen(HelpWindows()[0]));
-#endif
+        EXPECT_TRUE(ShowsTopic(QStringLiteral("/topics/stillblocked.htm")));
+        EXPECT_TRUE(TakesInput(blocked));
         check->btnClose->click();
     });
-    form.actCheckFileType->trigger();
+    Part<TAction>(form, "actCheckFileType")->trigger();
     EXPECT_EQ(script.Seen().size(), 1u);
 }
 

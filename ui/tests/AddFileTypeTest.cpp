@@ -4,8 +4,11 @@
 
 #include "outlook/ExtensionList.h"
 #include "outlook/ExtensionsFile.h"
+#include "skin/SkinData.h"
+#include "skin/SkinForm.h"
 #include "ui/Actions.h"
 #include "ui/uAddFileType.h"
+#include "ui/uDMSkins.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -144,7 +147,7 @@ TEST_F(AddFileTypeTest, typedTextSplitsAsAStoredListDoesWithNothingNormalised) {
         {"", {}},
         {"   ", {}},
     };
-    TAddFileTypeForm form(FForm.get());
+    TAddFileTypeForm form(*FForm->findChild<TSkinData*>(QStringLiteral("skSkinData")), FForm.get());
     form.show();
     form.rbManual->click();
     for (const auto& c : cases) {
@@ -180,9 +183,9 @@ TEST_F(AddFileTypeTest, cancelEscapeAndTheFrameAddNothingWhateverWasChosen) {
     // Through the Add action: the side stays as it was and is not marked modified.
     TModalScript script;
     script.Then([](QWidget* modal) { qobject_cast<TAddFileTypeForm*>(modal)->btnCancel->click(); });
-    FForm->actBlockedAdd->trigger();
-    EXPECT_EQ(Items(FForm->lbBlocked), QStringList{".url"});
-    EXPECT_FALSE(FForm->FBlockedModified);
+    Part<TAction>(*FForm, "actBlockedAdd")->trigger();
+    EXPECT_EQ(Items(Part<QListWidget>(*FForm, "lbBlocked")), QStringList{".url"});
+    EXPECT_FALSE(FForm->IsModified());
 }
 
 TEST_F(AddFileTypeTest, okWithNothingChosenChangesNothingAndOnlyTheSelectedModeCounts) {
@@ -193,9 +196,9 @@ TEST_F(AddFileTypeTest, okWithNothingChosenChangesNothingAndOnlyTheSelectedModeC
     {
         TModalScript script;
         script.Then([](QWidget* modal) { qobject_cast<TAddFileTypeForm*>(modal)->btnOK->click(); });
-        FForm->actBlockedAdd->trigger();
-        EXPECT_EQ(Items(FForm->lbBlocked), QStringList{".url"});
-        EXPECT_FALSE(FForm->FBlockedModified);
+        Part<TAction>(*FForm, "actBlockedAdd")->trigger();
+        EXPECT_EQ(Items(Part<QListWidget>(*FForm, "lbBlocked")), QStringList{".url"});
+        EXPECT_FALSE(FForm->IsModified());
     }
     // Typed text survives a switch back to list mode but does not count there; ticks survive too.
     const auto listResult = Execute([](TAddFileTypeForm& form) {
@@ -285,11 +288,18 @@ TEST_F(AddFileTypeTest, theScrollBarBesideTheListShowsOnlyWhileRowsOverflow) {
     for (int i = 0; i < 40; ++i) {
         many += ".e" + std::to_string(100 + i) + " Row\n";
     }
+    // Made without a main window, the dialog is drawn in the theme it is handed.
+    TCompressedStoredSkin slot;
+    LoadDefaultStoredSkin(slot);
+    TSkinData theme;
+    theme.SetCompressedStoredSkin(&slot);
     for (const auto& [content, overflows] : {std::pair{std::string(".exe Program\n"), false}, std::pair{many, true}}) {
         WriteExtensions(content);
-        TAddFileTypeForm form;
+        TAddFileTypeForm form(theme);
         form.show();
         testsupport::RunUntilIdle();
+        ASSERT_NE(TSkinForm::Of(&form), nullptr);
+        EXPECT_EQ(TSkinForm::Of(&form)->SkinData(), &theme);
         EXPECT_EQ(form.sbExtList->isVisible(), overflows);
         form.rbManual->click();
         EXPECT_FALSE(form.sbExtList->isEnabled());

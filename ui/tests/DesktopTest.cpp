@@ -80,7 +80,7 @@ TEST_F(DesktopTest, everyThemedWindowHasNoFrameOfTheWindowManagerAndTheMainWindo
             ExpectNoWindowManagerFrame(modal);
             qobject_cast<TAboutForm*>(modal)->btnOK->click();
         });
-        form.actHelpAbout->trigger();
+        Part<TAction>(form, "actHelpAbout")->trigger();
         EXPECT_EQ(script.Seen().size(), 1u);
     }
     {

@@ -16,6 +16,23 @@
 #include <string>
 #include <vector>
 
+/// The part of `window` whose object name is `name`, found as a user's tools find it (by name, not through
+/// the window's members); a test failure when there is none.
+template <class T> T* Part(const QObject& window, const char* name) {
+    T* part = window.findChild<T*>(QString::fromLatin1(name));
+    if (part == nullptr) {
+        ADD_FAILURE() << "no part named " << name;
+    }
+    return part;
+}
+
+/// A step of `script` that answers the Add file types dialog with typed text.
+TModalScript& Type(TModalScript& script, const QString& text);
+
+/// The line of value `name` in the Security key of Outlook `version` in a hive of user.reg form (Hive()'s);
+/// empty when there is none.
+std::string ValueLine(const std::string& hive, const std::string& version, const std::string& name);
+
 /// A main window on a registry hive and a settings folder of the test's own. Linux: a Wine prefix whose
 /// user.reg the test writes. Windows: a scratch key standing for HKEY_CURRENT_USER, written and read in
 /// user.reg's form, so that the same cases run on both.

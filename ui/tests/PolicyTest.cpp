@@ -73,23 +73,23 @@ TEST_F(PolicyTest, theNoticeShowsWhilePolicyOverridesTheListsAndOnlyThen) {
         SCOPED_TRACE(c.Name);
         WriteHive(VersionKeys("16.0", {{"Level1Remove", "\".js\""}}) + c.Policies);
         TMainForm& form = Open();
-        const QRect tabs = form.PageControl->geometry();
+        const QRect tabs = Part<QTabWidget>(form, "PageControl")->geometry();
         if (c.Fragments.empty()) {
-            EXPECT_FALSE(form.pnlPolicyNotice->isVisible());
+            EXPECT_FALSE(Part<QWidget>(form, "pnlPolicyNotice")->isVisible());
             EXPECT_EQ(tabs, QRect(0, 32, 429, 245)) << "the window as it always was";
-            EXPECT_EQ(form.lbAllowed->item(0)->toolTip(), QString());
-            EXPECT_TRUE(form.lbAllowed->item(0)->icon().isNull());
+            EXPECT_EQ(Part<QListWidget>(form, "lbAllowed")->item(0)->toolTip(), QString());
+            EXPECT_TRUE(Part<QListWidget>(form, "lbAllowed")->item(0)->icon().isNull());
         } else {
-            ASSERT_TRUE(form.pnlPolicyNotice->isVisible());
-            const QString text = form.lblPolicyNotice->text();
+            ASSERT_TRUE(Part<QWidget>(form, "pnlPolicyNotice")->isVisible());
+            const QString text = Part<QLabel>(form, "lblPolicyNotice")->text();
             for (const auto& fragment : c.Fragments) {
                 EXPECT_TRUE(text.contains(fragment)) << text.toStdString();
             }
-            const QRect notice = form.pnlPolicyNotice->geometry();
+            const QRect notice = Part<QWidget>(form, "pnlPolicyNotice")->geometry();
             EXPECT_EQ(notice.top(), 32);
             EXPECT_EQ(tabs.top(), notice.bottom() + 1) << "the tabs start under the notice";
             EXPECT_EQ(tabs.bottom(), 32 + 245 - 1) << "and end where they always did";
-            EXPECT_GE(form.lbAllowed->height(), 60);
+            EXPECT_GE(Part<QListWidget>(form, "lbAllowed")->height(), 60);
         }
         FForm.reset();
     }
@@ -98,30 +98,34 @@ TEST_F(PolicyTest, theNoticeShowsWhilePolicyOverridesTheListsAndOnlyThen) {
 TEST_F(PolicyTest, underPolicyTheListsStayEditableAndSaveWritesThem) {
     WriteHive(VersionKeys("16.0", {{"Level1Remove", "\".js\""}}) + BaselinePolicy("16.0"));
     TMainForm& form = Open();
-    ASSERT_TRUE(form.pnlPolicyNotice->isVisible());
+    auto* pnlPolicyNotice = Part<QWidget>(form, "pnlPolicyNotice");
+    auto* actSave = Part<TAction>(form, "actSave");
+    ASSERT_TRUE(pnlPolicyNotice->isVisible());
     TModalScript script;
     Type(script, QStringLiteral(".py"));
-    form.actAllowedAdd->trigger();
+    Part<TAction>(form, "actAllowedAdd")->trigger();
     Idle();
-    EXPECT_TRUE(form.actSave->isEnabled());
-    form.actSave->trigger();
+    EXPECT_TRUE(actSave->isEnabled());
+    actSave->trigger();
     Idle();
     EXPECT_NE(Hive().find("\"Level1Remove\"=\".js;.py\""), std::string::npos);
     EXPECT_NE(Hive().find("\"AdminSecurityMode\"=dword:00000003"), std::string::npos) << "policy left alone";
-    EXPECT_TRUE(form.pnlPolicyNotice->isVisible()) << "saving changes nothing about the policy";
+    EXPECT_TRUE(pnlPolicyNotice->isVisible()) << "saving changes nothing about the policy";
 }
 
 TEST_F(PolicyTest, theNoticeFollowsTheVersionOnScreen) {
     WriteHive(VersionKeys("12.0", {}) + VersionKeys("16.0", {}) + BaselinePolicy("16.0"));
     TMainForm& form = Open();
-    EXPECT_TRUE(form.pnlPolicyNotice->isVisible());
-    form.cbOutlookVersion->setCurrentIndex(0);
+    auto* pnlPolicyNotice = Part<QWidget>(form, "pnlPolicyNotice");
+    auto* cbOutlookVersion = Part<QComboBox>(form, "cbOutlookVersion");
+    EXPECT_TRUE(pnlPolicyNotice->isVisible());
+    cbOutlookVersion->setCurrentIndex(0);
     Idle();
-    EXPECT_FALSE(form.pnlPolicyNotice->isVisible());
-    EXPECT_EQ(form.PageControl->geometry(), QRect(0, 32, 429, 245));
-    form.cbOutlookVersion->setCurrentIndex(1);
+    EXPECT_FALSE(pnlPolicyNotice->isVisible());
+    EXPECT_EQ(Part<QTabWidget>(form, "PageControl")->geometry(), QRect(0, 32, 429, 245));
+    cbOutlookVersion->setCurrentIndex(1);
     Idle();
-    EXPECT_TRUE(form.pnlPolicyNotice->isVisible());
+    EXPECT_TRUE(pnlPolicyNotice->isVisible());
 }
 
 TEST_F(PolicyTest, theCheckDialogGivesTheVerdictOfTheSavedSettings) {
@@ -153,14 +157,14 @@ TEST_F(PolicyTest, theCheckDialogGivesTheVerdictOfTheSavedSettings) {
         WriteHive(VersionKeys("16.0", {{"Level1Remove", "\".js\""}}) + c.Policies);
         TMainForm& form = Open();
         if (c.Edit) {
-            form.lbBlocked->setCurrentRow(-1);
+            Part<QListWidget>(form, "lbBlocked")->setCurrentRow(-1);
             TModalScript add;
             Type(add, QStringLiteral(".txt"));
-            form.actBlockedAdd->trigger();
+            Part<TAction>(form, "actBlockedAdd")->trigger();
             Idle();
         }
-        ASSERT_TRUE(form.actCheckFileType->isEnabled());
-        EXPECT_EQ(form.actCheckFileType->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
+        ASSERT_TRUE(Part<TAction>(form, "actCheckFileType")->isEnabled());
+        EXPECT_EQ(Part<TAction>(form, "actCheckFileType")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
         TModalScript script;
         script.Then([&](QWidget* modal) {
             auto* check = qobject_cast<TCheckFileTypeForm*>(modal);
@@ -178,7 +182,7 @@ TEST_F(PolicyTest, theCheckDialogGivesTheVerdictOfTheSavedSettings) {
             check->btnClose->click();
         });
         const std::string before = Hive();
-        form.actCheckFileType->trigger();
+        Part<TAction>(form, "actCheckFileType")->trigger();
         EXPECT_EQ(script.Seen().size(), 1u);
         EXPECT_EQ(Hive(), before) << "checking writes nothing";
         EXPECT_EQ(form.IsModified(), c.Edit);
@@ -192,16 +196,17 @@ TEST_F(PolicyTest, theCheckCommandIsInTheFileMenuAndNeedsAVersion) {
         TModalScript script; // the "not detected" box
         Open();
     }
-    EXPECT_FALSE(FForm->actCheckFileType->isEnabled());
-    const auto file = FForm->MainMenuBar->actions().at(0)->menu()->actions();
+    EXPECT_FALSE(Part<TAction>(*FForm, "actCheckFileType")->isEnabled());
+    const auto file = Part<QMenuBar>(*FForm, "MainMenuBar")->actions().at(0)->menu()->actions();
     ASSERT_FALSE(file.isEmpty());
-    EXPECT_EQ(file.at(0), FForm->actCheckFileType);
+    EXPECT_EQ(file.at(0), Part<TAction>(*FForm, "actCheckFileType"));
 }
 
 TEST_F(PolicyTest, hintsMarkEntriesWithoutChangingWhatIsStored) {
     WriteHive(VersionKeys("16.0", {{"Level1Remove", "\"py;;.JS;.js;.zip;.txt;.exe\""}, {"Level1Add", "\".zip\""}}) +
               AddingPolicy());
     TMainForm& form = Open();
+    auto* lbAllowed = Part<QListWidget>(form, "lbAllowed");
     const std::string before = Hive();
     const std::pair<QString, QString> expected[] = {
         {QStringLiteral("py"), QStringLiteral("No leading dot")},
@@ -211,24 +216,25 @@ TEST_F(PolicyTest, hintsMarkEntriesWithoutChangingWhatIsStored) {
         {QStringLiteral(".txt"), QStringLiteral("Cloud Policy (FileExtensionsAddLevel1) blocks this type")},
     };
     for (const auto& [entry, hint] : expected) {
-        EXPECT_TRUE(ToolTip(form.lbAllowed, entry).contains(hint))
-            << entry.toStdString() << ": " << ToolTip(form.lbAllowed, entry).toStdString();
-        EXPECT_FALSE(form.lbAllowed->findItems(entry, Qt::MatchExactly).first()->icon().isNull());
+        EXPECT_TRUE(ToolTip(lbAllowed, entry).contains(hint))
+            << entry.toStdString() << ": " << ToolTip(lbAllowed, entry).toStdString();
+        EXPECT_FALSE(lbAllowed->findItems(entry, Qt::MatchExactly).first()->icon().isNull());
     }
-    EXPECT_EQ(ToolTip(form.lbAllowed, QStringLiteral(".exe")), QString()) << "Extensions.txt blocks .exe";
-    EXPECT_TRUE(ToolTip(form.lbBlocked, QStringLiteral(".zip")).contains(QStringLiteral("Also on the Allow")));
+    EXPECT_EQ(ToolTip(lbAllowed, QStringLiteral(".exe")), QString()) << "Extensions.txt blocks .exe";
+    EXPECT_TRUE(ToolTip(Part<QListWidget>(form, "lbBlocked"), QStringLiteral(".zip"))
+                    .contains(QStringLiteral("Also on the Allow")));
 
     // A new entry gets its hint at once; the entries and what Save writes stay as they were typed.
     TModalScript script;
     Type(script, QStringLiteral(".doc"));
-    form.actAllowedAdd->trigger();
+    Part<TAction>(form, "actAllowedAdd")->trigger();
     Idle();
-    EXPECT_TRUE(ToolTip(form.lbAllowed, QStringLiteral(".doc")).contains(QStringLiteral("does not block this type")));
-    QStringList items = Items(form.lbAllowed);
+    EXPECT_TRUE(ToolTip(lbAllowed, QStringLiteral(".doc")).contains(QStringLiteral("does not block this type")));
+    QStringList items = Items(lbAllowed);
     items.sort(Qt::CaseSensitive);
     EXPECT_EQ(items, (QStringList{"", ".JS", ".doc", ".exe", ".js", ".txt", ".zip", "py"}));
     EXPECT_EQ(Hive(), before);
-    form.actSave->trigger();
+    Part<TAction>(form, "actSave")->trigger();
     Idle();
     // Sorted without regard to letter case, so .JS and .js may come in either order.
     const std::size_t written = Hive().find("\"Level1Remove\"=\";.doc;.exe;.");
@@ -244,7 +250,7 @@ TEST_F(PolicyTest, withoutExtensionsTxtTheCheckSaysWhyInsteadOfAVerdict) {
     std::filesystem::remove(FDir.Path() / "Extensions.txt");
     TModalScript script;
     script.Click("OK");
-    form.actCheckFileType->trigger();
+    Part<TAction>(form, "actCheckFileType")->trigger();
     // Without Outlook's default list every type would look unblocked: no verdict rather than a wrong one.
     ASSERT_EQ(script.Seen().size(), 1u);
     EXPECT_EQ(script.Seen()[0].ObjectName, QStringLiteral("ApplicationErrorBox"));
@@ -256,22 +262,23 @@ TEST_F(PolicyTest, anEntryCutShortShowsWholeWithItsHint) {
     const QString longEntry = QString(90, QLatin1Char('x'));
     WriteHive(VersionKeys("16.0", {{"Level1Remove", "\"" + longEntry.toStdString() + ";.js;.Exe;.exe\""}}));
     TMainForm& form = Open();
-    const auto toolTipAt = [&form](int row) {
+    auto* lbAllowed = Part<QListWidget>(form, "lbAllowed");
+    const auto toolTipAt = [lbAllowed](int row) {
         QToolTip::hideText();
-        const QPoint point = form.lbAllowed->visualItemRect(form.lbAllowed->item(row)).center();
-        QHelpEvent event(QEvent::ToolTip, point, form.lbAllowed->viewport()->mapToGlobal(point));
-        QApplication::sendEvent(form.lbAllowed->viewport(), &event);
+        const QPoint point = lbAllowed->visualItemRect(lbAllowed->item(row)).center();
+        QHelpEvent event(QEvent::ToolTip, point, lbAllowed->viewport()->mapToGlobal(point));
+        QApplication::sendEvent(lbAllowed->viewport(), &event);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
-    ASSERT_EQ(Items(form.lbAllowed).last(), longEntry);
+    ASSERT_EQ(Items(lbAllowed).last(), longEntry);
     const QString tip = toolTipAt(3);
     EXPECT_TRUE(tip.contains(longEntry)) << tip.toStdString();
     EXPECT_TRUE(tip.contains(QStringLiteral("No leading dot"))) << tip.toStdString();
     // An entry that fits shows its hint alone.
-    const QListWidgetItem* duplicate = form.lbAllowed->item(0);
+    const QListWidgetItem* duplicate = lbAllowed->item(0);
     ASSERT_FALSE(duplicate->toolTip().isEmpty());
     EXPECT_EQ(toolTipAt(0), duplicate->toolTip());
-    EXPECT_EQ(form.lbAllowed->findItems(QStringLiteral(".js"), Qt::MatchExactly).first()->toolTip(), QString());
+    EXPECT_EQ(lbAllowed->findItems(QStringLiteral(".js"), Qt::MatchExactly).first()->toolTip(), QString());
     QToolTip::hideText();
 }
 

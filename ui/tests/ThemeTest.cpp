@@ -5,6 +5,7 @@
 #include "skin/SkinData.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinTheme.h"
+#include "themes/ThemePackages.h"
 #include "ui/Actions.h"
 #include "ui/uDMSkins.h"
 
@@ -41,14 +42,14 @@ protected:
     }
     static QStringList Checked(const TMainForm& form) {
         QStringList checked;
-        for (const TAction* action : form.ThemeActions) {
-            if (action->isChecked()) {
+        for (const TAction* action : form.findChildren<TAction*>()) {
+            if (action->Category() == QStringLiteral("Theme") && action->isChecked()) {
                 checked << action->objectName();
             }
         }
         return checked;
     }
-    static QString Applied(const TMainForm& form) { return form.skSkinData->Theme()->Name(); }
+    static QString Applied(const TMainForm& form) { return Part<TSkinData>(form, "skSkinData")->Theme()->Name(); }
 
     static bool SettingsFileExists() { return std::filesystem::exists(SettingsFileName); }
     static std::string SettingsFile() { return testsupport::ReadFileBytes(SettingsFileName); }
@@ -76,7 +77,8 @@ TEST_F(ThemeTest, withoutASettingsFileTheDefaultIsAppliedAndNothingIsWrittenAtSt
     TMainForm& form = Open();
     EXPECT_TRUE(script.Seen().empty());
     EXPECT_EQ(Applied(form), QStringLiteral("Office 2007"));
-    EXPECT_EQ(form.skCompressedStoredSkin->CompressedFileName(), QStringLiteral("Office2007.skn"));
+    EXPECT_EQ(Part<TCompressedStoredSkin>(form, "skCompressedStoredSkin")->CompressedFileName(),
+              QStringLiteral("Office2007.skn"));
     EXPECT_EQ(Checked(form), QStringList{"actThemeOffice2007"});
     EXPECT_EQ(Action(form, "actThemeOffice2007")->text(), QStringLiteral("Office 2007 (default)"));
     EXPECT_FALSE(SettingsFileExists()) << "start-up writes nothing";
@@ -91,11 +93,13 @@ TEST_F(ThemeTest, withoutASettingsFileTheDefaultIsAppliedAndNothingIsWrittenAtSt
 
 TEST_F(ThemeTest, choosingVistaAppliesItChecksItAloneAndSavesItAtOnceForTheNextStart) {
     TMainForm& form = Open();
+    auto* skSkinData = Part<TSkinData>(form, "skSkinData");
     const quint64 inflated = TCompressedStoredSkin::InflationCount();
     Action(form, "actThemeVista")->trigger();
     EXPECT_EQ(TCompressedStoredSkin::InflationCount(), inflated + 1);
     EXPECT_EQ(TCompressedStoredSkin::LastInflatedFileName(), QStringLiteral("VistaTM.skn"));
-    EXPECT_EQ(form.skCompressedStoredSkin->CompressedFileName(), QStringLiteral("VistaTM.skn"));
+    EXPECT_EQ(Part<TCompressedStoredSkin>(form, "skCompressedStoredSkin")->CompressedFileName(),
+              QStringLiteral("VistaTM.skn"));
     EXPECT_EQ(Applied(form), QStringLiteral("Vista"));
     EXPECT_EQ(Checked(form), QStringList{"actThemeVista"});
     EXPECT_EQ(Settings->SkinName(), "actThemeVista");
@@ -105,20 +109,21 @@ TEST_F(ThemeTest, choosingVistaAppliesItChecksItAloneAndSavesItAtOnceForTheNextS
 
     // Tooltips, windows of their own, take the theme's colours and font too.
     EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipBase),
-              form.skSkinData->Theme()->Palette().color(QPalette::ToolTipBase));
+              skSkinData->Theme()->Palette().color(QPalette::ToolTipBase));
     EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText),
-              form.skSkinData->Theme()->Palette().color(QPalette::ToolTipText));
-    EXPECT_EQ(QToolTip::font(), form.skSkinData->Theme()->DefaultFont());
+              skSkinData->Theme()->Palette().color(QPalette::ToolTipText));
+    EXPECT_EQ(QToolTip::font(), skSkinData->Theme()->DefaultFont());
 
     TMainForm& next = Restart();
     EXPECT_EQ(Applied(next), QStringLiteral("Vista"));
-    EXPECT_EQ(next.skCompressedStoredSkin->CompressedFileName(), QStringLiteral("VistaTM.skn"));
+    EXPECT_EQ(Part<TCompressedStoredSkin>(next, "skCompressedStoredSkin")->CompressedFileName(),
+              QStringLiteral("VistaTM.skn"));
     EXPECT_EQ(Checked(next), QStringList{"actThemeVista"});
 
     // The checked theme chosen again: applied again and saved again.
     std::filesystem::remove(SettingsFileName);
     int reloads = 0;
-    QObject::connect(next.skSkinData, &TSkinData::SkinChanged, [&reloads] { ++reloads; });
+    QObject::connect(Part<TSkinData>(next, "skSkinData"), &TSkinData::SkinChanged, [&reloads] { ++reloads; });
     const quint64 again = TCompressedStoredSkin::InflationCount();
     Action(next, "actThemeVista")->trigger();
     EXPECT_EQ(reloads, 1);
@@ -186,25 +191,27 @@ TEST_F(ThemeTest, aFailedSaveIsReportedByTheSettingsStoreAndTheThemeStaysApplied
 
 TEST_F(ThemeTest, applyingAThemeInflatesOnlyThatThemeAndTheStoreLivesOnlyMeanwhile) {
     TMainForm& form = Open();
+    auto* skSkinData = Part<TSkinData>(form, "skSkinData");
     ASSERT_EQ(TDMSkins::Instances(), 0);
     int storesWhileLoading = -1;
-    QObject::connect(form.skSkinData, &TSkinData::SkinChanged,
+    QObject::connect(skSkinData, &TSkinData::SkinChanged,
                      [&storesWhileLoading] { storesWhileLoading = TDMSkins::Instances(); });
-    for (const TThemeInfo& theme : ThemeTable()) {
+    for (const themes::TThemePackage& theme : themes::Packages()) {
         SCOPED_TRACE(theme.Identifier);
         const quint64 inflated = TCompressedStoredSkin::InflationCount();
         storesWhileLoading = -1;
         form.ApplyTheme(QLatin1String(theme.Identifier));
         EXPECT_EQ(TCompressedStoredSkin::InflationCount(), inflated + 1);
         EXPECT_EQ(TCompressedStoredSkin::LastInflatedFileName(), QLatin1String(theme.FileName));
-        EXPECT_EQ(form.skCompressedStoredSkin->CompressedFileName(), QLatin1String(theme.FileName));
+        EXPECT_EQ(Part<TCompressedStoredSkin>(form, "skCompressedStoredSkin")->CompressedFileName(),
+                  QLatin1String(theme.FileName));
         EXPECT_EQ(storesWhileLoading, 1);
         EXPECT_EQ(TDMSkins::Instances(), 0);
         EXPECT_EQ(Checked(form), QStringList{QLatin1String(theme.Identifier)});
     }
 
     // An unknown name: nothing inflated, nothing changed, the store released all the same.
-    const TSkinTheme* live = form.skSkinData->Theme();
+    const TSkinTheme* live = skSkinData->Theme();
     const quint64 inflated = TCompressedStoredSkin::InflationCount();
     try {
         form.ApplyTheme(QStringLiteral("actThemeNone"));
@@ -214,12 +221,13 @@ TEST_F(ThemeTest, applyingAThemeInflatesOnlyThatThemeAndTheStoreLivesOnlyMeanwhi
     }
     EXPECT_EQ(TCompressedStoredSkin::InflationCount(), inflated);
     EXPECT_EQ(TDMSkins::Instances(), 0);
-    EXPECT_EQ(form.skSkinData->Theme(), live);
+    EXPECT_EQ(skSkinData->Theme(), live);
     EXPECT_EQ(Checked(form), QStringList{"actThemeWinXPSilver"});
 }
 
 TEST_F(ThemeTest, aMessageBoxOpenedAfterAThemeChangeIsDrawnInTheNewTheme) {
     TMainForm& form = Open();
+    auto* skSkinData = Part<TSkinData>(form, "skSkinData");
     struct TSeenBox {
         int ButtonHeight = 0;
         int OuterWidth = 0;
@@ -251,9 +259,9 @@ TEST_F(ThemeTest, aMessageBoxOpenedAfterAThemeChangeIsDrawnInTheNewTheme) {
         SCOPED_TRACE(name);
         Action(form, name)->trigger();
         const TSeenBox seen = showBox();
-        EXPECT_EQ(seen.ButtonHeight, *form.skSkinData->ButtonPictureHeight());
-        EXPECT_EQ(seen.OuterWidth, form.skSkinData->FrameMinWidth());
-        EXPECT_EQ(seen.Frame, form.skSkinData);
+        EXPECT_EQ(seen.ButtonHeight, *skSkinData->ButtonPictureHeight());
+        EXPECT_EQ(seen.OuterWidth, skSkinData->FrameMinWidth());
+        EXPECT_EQ(seen.Frame, skSkinData);
         EXPECT_TRUE(seen.CaptionFromTheTheme);
     }
 }
@@ -264,7 +272,12 @@ TEST_F(ThemeTest, theCaptionsCloseButtonAsksTheMainWindowsCloseQuestion) {
     auto* close = form.findChild<QAbstractButton*>(QStringLiteral("SkinCloseButton"));
     ASSERT_NE(close, nullptr);
     ASSERT_TRUE(close->isVisible());
-    form.FAllowedModified = true; // an edit not yet saved
+    {
+        TModalScript script; // an edit not yet saved
+        Type(script, QStringLiteral(".new"));
+        Part<TAction>(form, "actAllowedAdd")->trigger();
+        ASSERT_TRUE(form.IsModified());
+    }
     {
         TModalScript script;
         script.Click("Cancel");

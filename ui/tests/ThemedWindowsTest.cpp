@@ -5,6 +5,7 @@
 
 #include "skin/SkinData.h"
 #include "skin/SkinTheme.h"
+#include "themes/ThemePackages.h"
 #include "ui/Actions.h"
 #include "ui/linklabel/LinkLabel.h"
 #include "ui/uAboutForm.h"
@@ -76,35 +77,36 @@ TEST_F(ThemedWindowsTest, theDesignedLayoutsHoldTheirTextsAndDrawOnTheThemesColo
     }
     WriteHive(keys);
     TMainForm& form = Open();
-    ASSERT_EQ(form.cbOutlookVersion->count(), 8);
+    auto* cbOutlookVersion = Part<QComboBox>(form, "cbOutlookVersion");
+    ASSERT_EQ(cbOutlookVersion->count(), 8);
 
-    for (const TThemeInfo& theme : ThemeTable()) {
+    for (const themes::TThemePackage& theme : themes::Packages()) {
         SCOPED_TRACE(theme.Identifier);
         form.ApplyTheme(QLatin1String(theme.Identifier));
         Idle();
-        const QPalette& palette = form.skSkinData->Theme()->Palette();
+        const QPalette& palette = Part<TSkinData>(form, "skSkinData")->Theme()->Palette();
 
         // Main window: the label ends before the version selector, every version name fits the
         // selector, the tab labels fit their pages, the captions fit the buttons.
         auto* version = form.findChild<QLabel*>(QStringLiteral("lblOutlookVersion"));
         ASSERT_NE(version, nullptr);
         EXPECT_EQ(version->pos(), QPoint(6, 10));
-        EXPECT_LT(version->x() + TextWidth(version, version->text()), form.cbOutlookVersion->x());
+        EXPECT_LT(version->x() + TextWidth(version, version->text()), cbOutlookVersion->x());
         QStyleOptionComboBox combo;
-        combo.initFrom(form.cbOutlookVersion);
+        combo.initFrom(cbOutlookVersion);
         combo.editable = false;
         combo.frame = true;
         combo.subControls = QStyle::SC_All;
-        const QRect field = form.cbOutlookVersion->style()->subControlRect(
-            QStyle::CC_ComboBox, &combo, QStyle::SC_ComboBoxEditField, form.cbOutlookVersion);
-        EXPECT_EQ(form.cbOutlookVersion->width(), 98);
-        for (int i = 0; i < form.cbOutlookVersion->count(); ++i) {
-            SCOPED_TRACE(form.cbOutlookVersion->itemText(i).toStdString());
-            EXPECT_LE(TextWidth(form.cbOutlookVersion, form.cbOutlookVersion->itemText(i)), field.width());
+        const QRect field = cbOutlookVersion->style()->subControlRect(QStyle::CC_ComboBox, &combo,
+                                                                      QStyle::SC_ComboBoxEditField, cbOutlookVersion);
+        EXPECT_EQ(cbOutlookVersion->width(), 98);
+        for (int i = 0; i < cbOutlookVersion->count(); ++i) {
+            SCOPED_TRACE(cbOutlookVersion->itemText(i).toStdString());
+            EXPECT_LE(TextWidth(cbOutlookVersion, cbOutlookVersion->itemText(i)), field.width());
         }
-        EXPECT_LE(form.cbOutlookVersion->fontMetrics().height(), field.height());
+        EXPECT_LE(cbOutlookVersion->fontMetrics().height(), field.height());
         // Both pages have the size of the one shown.
-        const int pageWidth = form.PageControl->currentWidget()->width();
+        const int pageWidth = Part<QTabWidget>(form, "PageControl")->currentWidget()->width();
         EXPECT_GT(pageWidth, 400);
         for (const char* name : {"lblAllowed", "lblBlocked"}) {
             auto* label = form.findChild<QLabel*>(QLatin1String(name));
@@ -173,7 +175,7 @@ TEST_F(ThemedWindowsTest, theDesignedLayoutsHoldTheirTextsAndDrawOnTheThemesColo
                     << "the link is drawn in " << palette.color(QPalette::Link).name().toStdString();
                 about->btnOK->click();
             });
-            form.actHelpAbout->trigger();
+            Part<TAction>(form, "actHelpAbout")->trigger();
             EXPECT_EQ(script.Seen().size(), 1u);
         }
     }
@@ -184,23 +186,24 @@ TEST_F(ThemedWindowsTest, theDesignedLayoutsHoldTheirTextsAndDrawOnTheThemesColo
 TEST_F(ThemedWindowsTest, theKeyboardFocusFollowsTheDesignedOrderAndShowsOnEveryControl) {
     WriteHive(VersionKeys("12.0", {{"Level1Remove", "\".zip;.exe\""}, {"Level1Add", "\".js\""}}));
     TMainForm& form = Open();
+    auto* PageControl = Part<QTabWidget>(form, "PageControl");
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    Select(form.lbAllowed, ".exe");
-    Select(form.lbBlocked, ".js");
+    Select(Part<QListWidget>(form, "lbAllowed"), ".exe");
+    Select(Part<QListWidget>(form, "lbBlocked"), ".js");
     // Save and Cancel are disabled while nothing is modified: Tab passes them by.
     const QStringList pages[] = {
         {"qt_tabwidget_tabbar", "lbAllowed", "btnAllowAdd", "btnAllowRemove", "btnExit", "cbOutlookVersion"},
         {"qt_tabwidget_tabbar", "lbBlocked", "btnBlockAdd", "btnBlockRemove", "btnExit", "cbOutlookVersion"},
     };
-    EXPECT_EQ(QApplication::focusWidget(), form.PageControl->focusProxy()) << "the tab control comes first";
-    for (const TThemeInfo& theme : ThemeTable()) {
+    EXPECT_EQ(QApplication::focusWidget(), PageControl->focusProxy()) << "the tab control comes first";
+    for (const themes::TThemePackage& theme : themes::Packages()) {
         SCOPED_TRACE(theme.Identifier);
         form.ApplyTheme(QLatin1String(theme.Identifier));
         for (int page = 0; page < 2; ++page) {
             SCOPED_TRACE(page);
-            form.PageControl->setCurrentIndex(page);
-            form.PageControl->focusProxy()->setFocus(Qt::TabFocusReason);
+            PageControl->setCurrentIndex(page);
+            PageControl->focusProxy()->setFocus(Qt::TabFocusReason);
             Idle();
             QStringList visited;
             for (qsizetype i = 0; i < pages[page].size(); ++i) {
@@ -213,7 +216,7 @@ TEST_F(ThemedWindowsTest, theKeyboardFocusFollowsTheDesignedOrderAndShowsOnEvery
                 EXPECT_NE(withFocus, without) << focused->objectName().toStdString() << " shows no focus";
             }
             EXPECT_EQ(visited, pages[page]);
-            EXPECT_EQ(QApplication::focusWidget(), form.PageControl->focusProxy()) << "and round again";
+            EXPECT_EQ(QApplication::focusWidget(), PageControl->focusProxy()) << "and round again";
         }
     }
 }

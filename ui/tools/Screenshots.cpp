@@ -3,11 +3,11 @@
 //   vellicor_screenshots <output folder> <demo user.reg> <folder holding Extensions.txt>
 #include "outlook/ExtensionsFile.h"
 #include "settings/uSettings.h"
+#include "themes/ThemePackages.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
 #include "ui/Product.h"
 #include "ui/SkinMessage.h"
-#include "ui/uAboutForm.h"
 #include "ui/uDMSkins.h"
 #include "ui/uMainForm.h"
 
@@ -72,10 +72,10 @@ int main(int argc, char** argv) {
     out.mkpath(QStringLiteral("."));
     auto* form = new TMainForm();
     form->show();
-    form->lbAllowed->setCurrentRow(1);
-    form->ActionList()->UpdateActions(); // as the next idle moment would
+    form->findChild<QListWidget*>(QStringLiteral("lbAllowed"))->setCurrentRow(1);
+    form->findChild<TActionList*>()->UpdateActions(); // as the next idle moment would
     Settle();
-    for (const TThemeInfo& theme : ThemeTable()) {
+    for (const themes::TThemePackage& theme : themes::Packages()) {
         const QString id = QString::fromLatin1(theme.Identifier);
         form->ApplyTheme(id);
         // The closed dialogs took the activation with them: show the window as the user sees it.
@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         form->ExecuteAddFileTypeForm();
 
         GrabNextModal(out.filePath(QStringLiteral("about-%1.png").arg(id)));
-        ShowAboutForm();
+        form->findChild<TAction*>(QStringLiteral("actHelpAbout"))->trigger();
     }
     delete form;
     FinalizeSettingsUnit();

@@ -5,13 +5,12 @@
 // waits until the caller has written <folder>/<scene>.done (60 s at most).
 //   vellicor_tour <folder> <folder holding Extensions.txt> <theme identifier>...
 // The registry and the settings are the user's (a scratch Wine prefix, when photographing).
+#include "outlook/ExtensionsFile.h"
 #include "settings/uSettings.h"
 #include "ui/Actions.h"
 #include "ui/Application.h"
-#include "ui/ExtensionsFile.h"
 #include "ui/Product.h"
 #include "ui/SkinMessage.h"
-#include "ui/uAboutForm.h"
 #include "ui/uAddFileType.h"
 #include "ui/uMainForm.h"
 
@@ -77,6 +76,7 @@ int main(int argc, char** argv) {
     InitializeSettingsUnit();
     InitializeSkinMessageTexts();
     QApplication app(argc, argv);
+    Application::InstallFontFallbacks();
     Folder = QDir(QString::fromLocal8Bit(argv[1]));
     Application::SetTitle(QString::fromLatin1(kApplicationTitle));
     SetSettingsReporter([](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
@@ -85,9 +85,9 @@ int main(int argc, char** argv) {
 
     auto* form = new TMainForm();
     form->show();
-    form->lbAllowed->setCurrentRow(1);
-    form->ActionList()->UpdateActions();  // as the next idle moment would
-    for (int i = argc - 1; i >= 3; --i) { // the first theme last: the dialogs follow in it
+    form->findChild<QListWidget*>(QStringLiteral("lbAllowed"))->setCurrentRow(1);
+    form->findChild<TActionList*>()->UpdateActions(); // as the next idle moment would
+    for (int i = argc - 1; i >= 3; --i) {             // the first theme last: the dialogs follow in it
         const QString id = QString::fromLatin1(argv[i]);
         form->ApplyTheme(id);
         form->activateWindow();
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
         Scene(QStringLiteral("about"));
         modal->close();
     });
-    ShowAboutForm();
+    form->findChild<TAction*>(QStringLiteral("actHelpAbout"))->trigger();
 
     AtNextModal([](QWidget* modal) {
         Scene(QStringLiteral("question"));

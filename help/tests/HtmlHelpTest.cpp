@@ -1,7 +1,7 @@
 #include "base/SysUtils.h"
-#include "ui/help/HTMLHelpViewer.h"
-#include "ui/help/HelpSystem.h"
-#include "ui/help/HtmlHelpLibrary.h"
+#include "help/binding/HTMLHelpViewer.h"
+#include "help/binding/HelpSystem.h"
+#include "help/binding/HtmlHelpLibrary.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The program's own viewer and library, where no HTML Help library is found: the Linux one is built
 // beside the program, not beside the tests. (On Windows the system's library would open real windows.)
 #include "base/SysUtils.h"
-#include "ui/help/HTMLHelpViewer.h"
-#include "ui/help/HelpSystem.h"
+#include "help/binding/HTMLHelpViewer.h"
+#include "help/binding/HelpSystem.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/help/HelpSystem.h"
-#include "ui/help/HtmlHelpLibrary.h"
+#include "help/binding/HelpSystem.h"
+#include "help/binding/HtmlHelpLibrary.h"
 
 #include <cstdint>
 

@@ -1,45 +1,38 @@
-// The theme store: eleven stored themes as the menu names them; nothing inflates until one is loaded.
-#include "SkinTestSupport.h"
-
+// The theme store: a stored theme for every carried theme, named as the menu names it; nothing inflates
+// until one is loaded.
+#include "skin/SkinData.h"
 #include "skin/SkinTheme.h"
+#include "themes/ThemePackages.h"
 #include "ui/uDMSkins.h"
 
 #include <QPointer>
 
 #include <gtest/gtest.h>
 
-TEST(DMSkins, holdsTheElevenThemesInMenuOrder) {
-    const struct {
-        const char* Identifier;
-        const char* Caption;
-        const char* FileName;
-    } expected[] = {
-        {"actThemeOffice2007", "Office 2007 (default)", "Office2007.skn"},
-        {"actThemeAndromeda", "Andromeda", "Andromeda.skn"},
-        {"actThemeFineVector2", "Fine Vector", "FineVector2.skn"},
-        {"actThemeGameStyle", "Game Style", "GameStyle.skn"},
-        {"actThemeiMetal", "iMetal", "iMetal.skn"},
-        {"actThemeLagoon", "Lagoon", "Lagoon.skn"},
-        {"actThemeOptima", "Optima", "Optima.skn"},
-        {"actThemeOrion", "Orion", "Orion.skn"},
-        {"actThemeVista", "Vista", "VistaTM.skn"},
-        {"actThemeVistaLight2", "Vista Light", "VistaLight2.skn"},
-        {"actThemeWinXPSilver", "WinXP Silver", "WinXPSilver.skn"},
-    };
+// The list of themes lives in themes/Themes.txt alone; what matters here is that the store follows it.
+TEST(DMSkins, holdsEveryCarriedThemeInMenuOrderWithTheDefaultFirst) {
     TDMSkins store;
     EXPECT_EQ(store.objectName(), QStringLiteral("DMSkins"));
     const auto children = store.findChildren<TCompressedStoredSkin*>(QString(), Qt::FindDirectChildrenOnly);
-    ASSERT_EQ(children.size(), 11);
-    ASSERT_EQ(ThemeTable().size(), 11u);
-    for (std::size_t i = 0; i < 11; ++i) {
-        SCOPED_TRACE(expected[i].Identifier);
-        EXPECT_STREQ(ThemeTable()[i].Identifier, expected[i].Identifier);
-        EXPECT_STREQ(ThemeTable()[i].Caption, expected[i].Caption);
-        EXPECT_STREQ(ThemeTable()[i].FileName, expected[i].FileName);
+    const auto& carried = themes::Packages();
+    ASSERT_EQ(std::size_t(children.size()), carried.size());
+    ASSERT_FALSE(carried.empty());
+    // The settings' default theme must be the first, the one the main window carries built in.
+    EXPECT_STREQ(carried.front().Identifier, "actThemeOffice2007");
+    QStringList identifiers;
+    for (std::size_t i = 0; i < carried.size(); ++i) {
+        SCOPED_TRACE(carried[i].Identifier);
+        const QString identifier = QLatin1String(carried[i].Identifier);
+        EXPECT_TRUE(identifier.startsWith(QStringLiteral("actTheme")));
+        EXPECT_FALSE(QString::fromUtf8(carried[i].Caption).isEmpty());
+        EXPECT_TRUE(QLatin1String(carried[i].FileName).endsWith(QLatin1String(".skn")));
+        // The store finds a theme whatever the letter case: two identifiers may not differ in case alone.
+        EXPECT_FALSE(identifiers.contains(identifier, Qt::CaseInsensitive));
+        identifiers << identifier;
         TCompressedStoredSkin* stored = children[static_cast<qsizetype>(i)];
-        EXPECT_EQ(stored->objectName(), QLatin1String(expected[i].Identifier));
-        EXPECT_EQ(stored->CompressedFileName(), QLatin1String(expected[i].FileName));
-        EXPECT_EQ(stored->property("CompressedFileName").toString(), QLatin1String(expected[i].FileName));
+        EXPECT_EQ(stored->objectName(), identifier);
+        EXPECT_EQ(stored->CompressedFileName(), QLatin1String(carried[i].FileName));
+        EXPECT_EQ(stored->property("CompressedFileName").toString(), QLatin1String(carried[i].FileName));
         EXPECT_GT(stored->CompressedData().size(), 1000);
         EXPECT_EQ(static_cast<unsigned char>(stored->CompressedData()[0]), 0x78) << "a zlib stream";
     }

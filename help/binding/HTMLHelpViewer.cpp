@@ -1,4 +1,4 @@
-#include "ui/help/HTMLHelpViewer.h"
+#include "help/binding/HTMLHelpViewer.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "ui/help/HelpSystem.h"
+#include "help/binding/HelpSystem.h"
 
 #include "base/SysUtils.h"
 

@@ -1,4 +1,4 @@
-#include "ui/help/HtmlHelpLibrary.h"
+#include "help/binding/HtmlHelpLibrary.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The binding of the system's HTML Help library: LoadLibraryA, GetProcAddress and FreeLibrary for real.
+#include "help/binding/HTMLHelpViewer.h"
+#include "help/binding/HtmlHelpLibrary.h"
 #include "platform/DynamicLibrary.h"
-#include "ui/help/HTMLHelpViewer.h"
-#include "ui/help/HtmlHelpLibrary.h"
 
 #include <windows.h>
 
