@@ -1,10 +1,16 @@
 #include "ui/OpenWebPage.h"
 
+#include "platform/Shell.h"
+
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QUrl>
+#include <QWidget>
 
 void OpenWebPage(QWidget* owner, const std::string& address) {
+    if (platform::ShellOpen(owner != nullptr ? static_cast<std::uintptr_t>(owner->window()->winId()) : 0, address)) {
+        return;
+    }
     const QString url = QString::fromStdString(address);
     if (QDesktopServices::openUrl(QUrl(url))) {
         return;
