@@ -1,17 +1,10 @@
 #include "help/viewer/ChmFile.h"
 
+#include "platform/Isolation.h"
+
 #include <chm_lib.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/mman.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <vector>
@@ -405,126 +398,36 @@ std::optional<std::vector<std::optional<std::string>>> ReadWithChmlib(const std:
     return contents;
 }
 
-// The bytes of a file read in memory, as a path chmlib can open; -1 when none can be made.
-int MemoryFile(std::string_view bytes) {
-    const int fd = memfd_create("Help.chm", MFD_CLOEXEC);
-    if (fd < 0) {
-        return -1;
-    }
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written <= 0) {
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            close(fd);
-            return -1;
-        }
-        done += std::size_t(written);
-    }
-    return fd;
-}
-
-std::string FdPath(int fd) {
-    return "/proc/self/fd/" + std::to_string(fd);
-}
-
 void PutU64(std::string& out, std::uint64_t value) {
     for (int i = 0; i < 8; ++i) {
         out += char((value >> (8 * i)) & 0xFF);
     }
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        done += std::size_t(written);
-    }
-    return true;
-}
-
 // ReadWithChmlib in a child process, so that a file that crashes chmlib or sends it into an endless loop
 // costs only the child. None when the child fails in any way.
 std::optional<std::vector<std::optional<std::string>>> ReadIsolated(const std::string& path, const TLayout& layout) {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-        return std::nullopt;
-    }
-    const pid_t child = fork();
-    if (child < 0) {
-        close(pipeFds[0]);
-        close(pipeFds[1]);
-        return std::nullopt;
-    }
-    if (child == 0) {
-        // Only chmlib, the pipe and _exit from here: no handlers, buffers or destructors of the program.
-        close(pipeFds[0]);
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (const int quiet = open("/dev/null", O_WRONLY); quiet >= 0) {
-            dup2(quiet, STDERR_FILENO); // a crash report of chmlib's is no message of the program's
-        }
-        const auto contents = ReadWithChmlib(path, layout);
-        if (!contents) {
-            _exit(2);
-        }
-        std::string out;
-        for (const auto& bytes : *contents) {
-            out += bytes ? '\1' : '\0';
-            PutU64(out, bytes ? bytes->size() : 0);
-            if (bytes) {
-                out += *bytes;
+    const auto result = platform::RunIsolated(
+        [&]() -> std::optional<std::string> {
+            const auto contents = ReadWithChmlib(path, layout);
+            if (!contents) {
+                return std::nullopt;
             }
-        }
-        _exit(WriteAll(pipeFds[1], out) ? 0 : 3);
-    }
-    close(pipeFds[1]);
-    std::string received;
-    bool complete = false;
-    const auto deadline = std::chrono::steady_clock::now() + kReadTimeout;
-    for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            break;
-        }
-        pollfd wait{pipeFds[0], POLLIN, 0};
-        const int ready = poll(&wait, 1, int(left.count()));
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        if (ready <= 0) {
-            break;
-        }
-        char buffer[65536];
-        const ssize_t got = read(pipeFds[0], buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            complete = got == 0;
-            break;
-        }
-        received.append(buffer, std::size_t(got));
-        if (received.size() > 2 * kMaxFileSize + 9 * layout.Files.size()) {
-            break; // more than the files can hold
-        }
-    }
-    close(pipeFds[0]);
-    if (!complete) {
-        kill(child, SIGKILL);
-    }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!complete || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::string out;
+            for (const auto& bytes : *contents) {
+                out += bytes ? '\1' : '\0';
+                PutU64(out, bytes ? bytes->size() : 0);
+                if (bytes) {
+                    out += *bytes;
+                }
+            }
+            return out;
+        },
+        kReadTimeout, 2 * kMaxFileSize + 9 * layout.Files.size()); // more than the files can hold
+    if (!result) {
         return std::nullopt;
     }
+    const std::string& received = *result;
     std::vector<std::optional<std::string>> contents;
     std::size_t at = 0;
     for (const TEntry& entry : layout.Files) {
@@ -578,12 +481,11 @@ std::unique_ptr<TChmFile> TChmFile::Load(std::string_view bytes, bool isolated) 
         return nullptr;
     }
     // chmlib reads the very bytes that were checked, not the file, which may have changed since.
-    const int fd = MemoryFile(bytes);
-    if (fd < 0) {
+    const auto memory = platform::TMemoryFile::Make(bytes);
+    if (!memory) {
         return nullptr;
     }
-    const auto contents = isolated ? ReadIsolated(FdPath(fd), *layout) : ReadWithChmlib(FdPath(fd), *layout);
-    close(fd);
+    const auto contents = isolated ? ReadIsolated(memory->Path(), *layout) : ReadWithChmlib(memory->Path(), *layout);
     if (!contents) {
         return nullptr;
     }
