@@ -18,6 +18,11 @@ class TAboutForm : public QDialog {
 public:
     TAboutForm(TSkinData& skinData, std::function<void()> openProductWebPage, QWidget* parent = nullptr);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void reject() override;
+
+private:
     QLabel* Image1 = nullptr;
     QLabel* lblProductName = nullptr;
     QLabel* lblVersion = nullptr;
@@ -25,11 +30,6 @@ public:
     linklabel::TLinkLabel* LinkLabel2 = nullptr;
     QPushButton* btnOK = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void reject() override;
-
-private:
     void FormShow();
     void LinkLabel1LinkClick();
 

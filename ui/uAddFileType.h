@@ -27,6 +27,12 @@ public:
     /// Empties the edit box and clears every row's selection and check box.
     void ResetInput();
 
+    QWidget* ClientArea() const { return FClientArea; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
     QRadioButton* rbList = nullptr;
     QTreeWidget* lvExtensions = nullptr;
     QScrollBar* sbExtList = nullptr;
@@ -35,12 +41,7 @@ public:
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
     QPushButton* btnHelp = nullptr;
-    QWidget* ClientArea() const { return FClientArea; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
     void FormCreate();
     void FormShow();
     void rbManualClick();

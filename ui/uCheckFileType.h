@@ -25,6 +25,7 @@ public:
     /// Shows the verdict for the text of the edit box.
     void Evaluate();
 
+private:
     QLineEdit* edtFileName = nullptr;
     QLabel* lblVerdict = nullptr;
     QListWidget* lbReasons = nullptr;
@@ -32,7 +33,6 @@ public:
     QPushButton* btnHelp = nullptr;
     QPushButton* btnClose = nullptr;
 
-private:
     TSecurityLayers FLayers;
     std::vector<std::string> FDefaultLevel1;
     std::string FVersionName;

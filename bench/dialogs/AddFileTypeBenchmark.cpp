@@ -39,7 +39,7 @@ void BM_OpenAddFileTypeDialog(benchmark::State& state) {
         form.show();
         const QPixmap painted = form.grab(); // the first paint
         benchmark::DoNotOptimize(painted.cacheKey());
-        if (form.lvExtensions->topLevelItemCount() != lines) {
+        if (form.findChild<QTreeWidget*>(QStringLiteral("lvExtensions"))->topLevelItemCount() != lines) {
             state.SkipWithError("rows missing");
         }
     }

@@ -183,13 +183,13 @@ TEST_F(HelpTest, theAddDialogsHelpButtonOpensTheHelpAsContentsDoes) {
     script.Then([&blocked](QWidget* dialog) {
         auto* form = qobject_cast<TAddFileTypeForm*>(dialog);
         ASSERT_NE(form, nullptr);
-        form->btnHelp->click();
+        Part<QPushButton>(*form, "btnHelp")->click();
         testsupport::RunUntilIdle();
         ASSERT_EQ(OpenHelpWindows(), 1u);
         EXPECT_TRUE(form->isVisible()); // it neither closes the dialog
         // ... nor leaves the help window locked behind it: the user reads the help while choosing.
         EXPECT_TRUE(TakesInput(blocked));
-        form->btnCancel->click();
+        Part<QPushButton>(*form, "btnCancel")->click();
     });
     EXPECT_FALSE(FForm->ExecuteAddFileTypeForm().has_value());
 }
@@ -213,13 +213,13 @@ TEST_F(HelpTest, thePolicyNoticeAndTheCheckDialogOpenWhyIsAFileTypeStillBlocked)
     script.Then([&](QWidget* dialog) {
         auto* check = qobject_cast<TCheckFileTypeForm*>(dialog);
         ASSERT_NE(check, nullptr);
-        check->btnHelp->click();
+        Part<QPushButton>(*check, "btnHelp")->click();
         testsupport::RunUntilIdle();
         ASSERT_EQ(OpenHelpWindows(), 1u);
         EXPECT_TRUE(check->isVisible());
         EXPECT_TRUE(ShowsTopic(QStringLiteral("/topics/stillblocked.htm")));
         EXPECT_TRUE(TakesInput(blocked));
-        check->btnClose->click();
+        Part<QPushButton>(*check, "btnClose")->click();
     });
     Part<TAction>(form, "actCheckFileType")->trigger();
     EXPECT_EQ(script.Seen().size(), 1u);

@@ -231,11 +231,11 @@ TEST_F(AccessibilityTest, everyElementOfEveryWindowHasANameARoleAndItsActions) {
                 } +
                 Caption(QStringLiteral("Add file types"), false);
             ExpectElements(add, elements);
-            add->rbManual->click();
+            Part<QRadioButton>(*add, "rbManual")->click();
             Idle();
             ExpectElements(add, elements);
-            EXPECT_TRUE(Accessible(add->rbManual)->state().checked);
-            EXPECT_FALSE(Accessible(add->rbList)->state().checked);
+            EXPECT_TRUE(Accessible(Part<QRadioButton>(*add, "rbManual"))->state().checked);
+            EXPECT_FALSE(Accessible(Part<QRadioButton>(*add, "rbList"))->state().checked);
             add->reject();
         });
         Part<TAction>(form, "actAllowedAdd")->trigger();
@@ -432,30 +432,30 @@ TEST_F(AccessibilityTest, theKeyboardAloneAddsRemovesSavesChangesTheThemeOpensTh
             auto* add = qobject_cast<TAddFileTypeForm*>(dialog);
             ASSERT_NE(add, nullptr);
             QApplication::setActiveWindow(add);
-            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->lvExtensions));
+            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(Part<QTreeWidget>(*add, "lvExtensions")));
             Press(Qt::Key_Tab, Qt::ShiftModifier);
-            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->rbList))
+            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(Part<QRadioButton>(*add, "rbList")))
                 << "the checked mode button is a tab stop";
             // Down selects typing, which gives the edit box the focus as a click does; Up goes back to the list.
             Press(Qt::Key_Down);
-            EXPECT_TRUE(add->rbManual->isChecked());
-            ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->edtInputExtensions));
+            EXPECT_TRUE(Part<QRadioButton>(*add, "rbManual")->isChecked());
+            ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(Part<QLineEdit>(*add, "edtInputExtensions")));
             Press(Qt::Key_Tab, Qt::ShiftModifier);
-            ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->rbManual));
+            ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(Part<QRadioButton>(*add, "rbManual")));
             Press(Qt::Key_Up);
-            EXPECT_TRUE(add->rbList->isChecked());
-            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->lvExtensions));
+            EXPECT_TRUE(Part<QRadioButton>(*add, "rbList")->isChecked());
+            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(Part<QTreeWidget>(*add, "lvExtensions")));
             Press(Qt::Key_Tab, Qt::ShiftModifier);
             Press(Qt::Key_Down);
-            ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->edtInputExtensions));
+            ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(Part<QLineEdit>(*add, "edtInputExtensions")));
             QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(".kbd"));
             Press(Qt::Key_Tab);
-            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->btnOK));
+            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(Part<QPushButton>(*add, "btnOK")));
             // Round past Cancel and Help, the disabled list and the unchecked mode button, to the checked one.
             Press(Qt::Key_Tab);
             Press(Qt::Key_Tab);
             Press(Qt::Key_Tab);
-            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(add->rbManual));
+            EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(Part<QRadioButton>(*add, "rbManual")));
             Press(Qt::Key_Return);
         });
         Press(Qt::Key_Return);

@@ -73,15 +73,16 @@ protected:
     }
     static QStringList Shown(const TAddFileTypeForm& form) {
         QStringList shown;
-        for (int i = 0; i < form.lvExtensions->topLevelItemCount(); ++i) {
-            shown << form.lvExtensions->topLevelItem(i)->text(0) + u'|' + form.lvExtensions->topLevelItem(i)->text(1);
+        for (int i = 0; i < Part<QTreeWidget>(form, "lvExtensions")->topLevelItemCount(); ++i) {
+            shown << Part<QTreeWidget>(form, "lvExtensions")->topLevelItem(i)->text(0) + u'|' +
+                         Part<QTreeWidget>(form, "lvExtensions")->topLevelItem(i)->text(1);
         }
         return shown;
     }
     static void Tick(TAddFileTypeForm& form, const QString& extension) {
-        for (int i = 0; i < form.lvExtensions->topLevelItemCount(); ++i) {
-            if (form.lvExtensions->topLevelItem(i)->text(0) == extension) {
-                form.lvExtensions->topLevelItem(i)->setCheckState(0, Qt::Checked);
+        for (int i = 0; i < Part<QTreeWidget>(form, "lvExtensions")->topLevelItemCount(); ++i) {
+            if (Part<QTreeWidget>(form, "lvExtensions")->topLevelItem(i)->text(0) == extension) {
+                Part<QTreeWidget>(form, "lvExtensions")->topLevelItem(i)->setCheckState(0, Qt::Checked);
                 return;
             }
         }
@@ -111,13 +112,13 @@ TEST_F(AddFileTypeTest, showsTheRowsSortedAndReturnsTheTickedExtensionsInDisplay
     const auto result = Execute([&](TAddFileTypeForm& form) {
         EXPECT_EQ(Shown(form),
                   (QStringList{"|nospace", ".com|MS-DOS program", ".exe|Program", ".js|Script", ".zip|Archive"}));
-        EXPECT_TRUE(form.rbList->isChecked());
-        EXPECT_FALSE(form.edtInputExtensions->isEnabled());
-        EXPECT_EQ(form.focusWidget(), form.lvExtensions);
+        EXPECT_TRUE(Part<QRadioButton>(form, "rbList")->isChecked());
+        EXPECT_FALSE(Part<QLineEdit>(form, "edtInputExtensions")->isEnabled());
+        EXPECT_EQ(form.focusWidget(), Part<QTreeWidget>(form, "lvExtensions"));
         Tick(form, ".zip");
         Tick(form, "");
         Tick(form, ".com");
-        form.btnOK->click();
+        Part<QPushButton>(form, "btnOK")->click();
     });
     ASSERT_TRUE(result.has_value());
     EXPECT_EQ(*result, (std::vector<std::string>{"", ".com", ".zip"})); // top to bottom, the empty one too
@@ -149,10 +150,10 @@ TEST_F(AddFileTypeTest, typedTextSplitsAsAStoredListDoesWithNothingNormalised) {
     };
     TAddFileTypeForm form(*FForm->findChild<TSkinData*>(QStringLiteral("skSkinData")), FForm.get());
     form.show();
-    form.rbManual->click();
+    Part<QRadioButton>(form, "rbManual")->click();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        form.edtInputExtensions->setText(QString::fromUtf8(c.typed));
+        Part<QLineEdit>(form, "edtInputExtensions")->setText(QString::fromUtf8(c.typed));
         EXPECT_EQ(form.ChosenExtensions(), c.items);
         EXPECT_EQ(form.ChosenExtensions(), SplitExtensionList(c.typed)); // the very same rules
     }
@@ -163,26 +164,26 @@ TEST_F(AddFileTypeTest, cancelEscapeAndTheFrameAddNothingWhateverWasChosen) {
     WriteExtensions(".exe Program\n.js Script\n");
     Open();
     const std::function<void(TAddFileTypeForm&)> ways[] = {
-        [](TAddFileTypeForm& form) { form.btnCancel->click(); },
-        [](TAddFileTypeForm& form) { QTest::keyClick(form.lvExtensions, Qt::Key_Escape); },
+        [](TAddFileTypeForm& form) { Part<QPushButton>(form, "btnCancel")->click(); },
+        [](TAddFileTypeForm& form) { QTest::keyClick(Part<QTreeWidget>(form, "lvExtensions"), Qt::Key_Escape); },
         [](TAddFileTypeForm& form) { form.close(); },
         [](TAddFileTypeForm& form) { // Enter on the focused Cancel button presses Cancel, not OK
-            form.btnCancel->setFocus();
-            QTest::keyClick(form.btnCancel, Qt::Key_Return);
+            Part<QPushButton>(form, "btnCancel")->setFocus();
+            QTest::keyClick(Part<QPushButton>(form, "btnCancel"), Qt::Key_Return);
         },
     };
     for (const auto& way : ways) {
         const auto result = Execute([&way](TAddFileTypeForm& form) {
             Tick(form, ".exe");
-            form.rbManual->click();
-            form.edtInputExtensions->setText(QStringLiteral(".typed"));
+            Part<QRadioButton>(form, "rbManual")->click();
+            Part<QLineEdit>(form, "edtInputExtensions")->setText(QStringLiteral(".typed"));
             way(form);
         });
         EXPECT_FALSE(result.has_value());
     }
     // Through the Add action: the side stays as it was and is not marked modified.
     TModalScript script;
-    script.Then([](QWidget* modal) { qobject_cast<TAddFileTypeForm*>(modal)->btnCancel->click(); });
+    script.Then([](QWidget* modal) { Part<QPushButton>(*modal, "btnCancel")->click(); });
     Part<TAction>(*FForm, "actBlockedAdd")->trigger();
     EXPECT_EQ(Items(Part<QListWidget>(*FForm, "lbBlocked")), QStringList{".url"});
     EXPECT_FALSE(FForm->IsModified());
@@ -195,7 +196,7 @@ TEST_F(AddFileTypeTest, okWithNothingChosenChangesNothingAndOnlyTheSelectedModeC
     // Nothing ticked, nothing typed: an empty result, the side neither changed nor modified.
     {
         TModalScript script;
-        script.Then([](QWidget* modal) { qobject_cast<TAddFileTypeForm*>(modal)->btnOK->click(); });
+        script.Then([](QWidget* modal) { Part<QPushButton>(*modal, "btnOK")->click(); });
         Part<TAction>(*FForm, "actBlockedAdd")->trigger();
         EXPECT_EQ(Items(Part<QListWidget>(*FForm, "lbBlocked")), QStringList{".url"});
         EXPECT_FALSE(FForm->IsModified());
@@ -203,35 +204,35 @@ TEST_F(AddFileTypeTest, okWithNothingChosenChangesNothingAndOnlyTheSelectedModeC
     // Typed text survives a switch back to list mode but does not count there; ticks survive too.
     const auto listResult = Execute([](TAddFileTypeForm& form) {
         Tick(form, ".js");
-        form.rbManual->click();
-        EXPECT_EQ(form.focusWidget(), form.edtInputExtensions);
-        EXPECT_FALSE(form.lvExtensions->isEnabled());
-        form.edtInputExtensions->setText(QStringLiteral(".typed"));
-        form.rbList->click();
-        EXPECT_EQ(form.edtInputExtensions->text(), QStringLiteral(".typed"));
-        EXPECT_FALSE(form.edtInputExtensions->isEnabled());
-        form.btnOK->click();
+        Part<QRadioButton>(form, "rbManual")->click();
+        EXPECT_EQ(form.focusWidget(), Part<QLineEdit>(form, "edtInputExtensions"));
+        EXPECT_FALSE(Part<QTreeWidget>(form, "lvExtensions")->isEnabled());
+        Part<QLineEdit>(form, "edtInputExtensions")->setText(QStringLiteral(".typed"));
+        Part<QRadioButton>(form, "rbList")->click();
+        EXPECT_EQ(Part<QLineEdit>(form, "edtInputExtensions")->text(), QStringLiteral(".typed"));
+        EXPECT_FALSE(Part<QLineEdit>(form, "edtInputExtensions")->isEnabled());
+        Part<QPushButton>(form, "btnOK")->click();
     });
     EXPECT_EQ(listResult, (std::vector<std::string>{".js"}));
     const auto manualResult = Execute([](TAddFileTypeForm& form) {
         Tick(form, ".js");
-        form.rbManual->click();
-        form.edtInputExtensions->setText(QStringLiteral(".typed"));
-        form.btnCancel->setFocus(); // passing over Cancel leaves OK the default
-        form.edtInputExtensions->setFocus();
-        QTest::keyClick(form.edtInputExtensions, Qt::Key_Return); // Enter is OK
+        Part<QRadioButton>(form, "rbManual")->click();
+        Part<QLineEdit>(form, "edtInputExtensions")->setText(QStringLiteral(".typed"));
+        Part<QPushButton>(form, "btnCancel")->setFocus(); // passing over Cancel leaves OK the default
+        Part<QLineEdit>(form, "edtInputExtensions")->setFocus();
+        QTest::keyClick(Part<QLineEdit>(form, "edtInputExtensions"), Qt::Key_Return); // Enter is OK
     });
     EXPECT_EQ(manualResult, (std::vector<std::string>{".typed"}));
     // Minimised and restored by the desktop, the dialog keeps the mode the user chose.
     const auto restoredResult = Execute([](TAddFileTypeForm& form) {
         Tick(form, ".js");
-        form.rbManual->click();
-        form.edtInputExtensions->setText(QStringLiteral(".typed"));
+        Part<QRadioButton>(form, "rbManual")->click();
+        Part<QLineEdit>(form, "edtInputExtensions")->setText(QStringLiteral(".typed"));
         form.showMinimized();
         form.showNormal();
-        EXPECT_TRUE(form.rbManual->isChecked());
-        EXPECT_TRUE(form.edtInputExtensions->isEnabled());
-        form.btnOK->click();
+        EXPECT_TRUE(Part<QRadioButton>(form, "rbManual")->isChecked());
+        EXPECT_TRUE(Part<QLineEdit>(form, "edtInputExtensions")->isEnabled());
+        Part<QPushButton>(form, "btnOK")->click();
     });
     EXPECT_EQ(restoredResult, (std::vector<std::string>{".typed"}));
 }
@@ -242,18 +243,18 @@ TEST_F(AddFileTypeTest, eachOpeningReadsTheFileAgainAndStartsClean) {
     Open();
     Execute([](TAddFileTypeForm& form) {
         Tick(form, ".exe");
-        form.rbManual->click();
-        form.edtInputExtensions->setText(QStringLiteral(".x"));
-        form.btnCancel->click();
+        Part<QRadioButton>(form, "rbManual")->click();
+        Part<QLineEdit>(form, "edtInputExtensions")->setText(QStringLiteral(".x"));
+        Part<QPushButton>(form, "btnCancel")->click();
     });
     WriteExtensions(".exe Program\n.js Script\n");
     Execute([](TAddFileTypeForm& form) {
         EXPECT_EQ(Shown(form), (QStringList{".exe|Program", ".js|Script"}));
-        EXPECT_EQ(form.lvExtensions->topLevelItem(0)->checkState(0), Qt::Unchecked);
-        EXPECT_TRUE(form.rbList->isChecked());
-        EXPECT_TRUE(form.edtInputExtensions->text().isEmpty());
-        EXPECT_FALSE(form.edtInputExtensions->isEnabled());
-        form.btnCancel->click();
+        EXPECT_EQ(Part<QTreeWidget>(form, "lvExtensions")->topLevelItem(0)->checkState(0), Qt::Unchecked);
+        EXPECT_TRUE(Part<QRadioButton>(form, "rbList")->isChecked());
+        EXPECT_TRUE(Part<QLineEdit>(form, "edtInputExtensions")->text().isEmpty());
+        EXPECT_FALSE(Part<QLineEdit>(form, "edtInputExtensions")->isEnabled());
+        Part<QPushButton>(form, "btnCancel")->click();
     });
 }
 
@@ -267,11 +268,11 @@ TEST_F(AddFileTypeTest, aMissingFileIsReportedAtEachOpeningAndTheDialogStillWork
         script.Click("OK").Then([](QWidget* modal) {
             auto* form = qobject_cast<TAddFileTypeForm*>(modal);
             ASSERT_NE(form, nullptr);
-            EXPECT_EQ(form->lvExtensions->topLevelItemCount(), 0);
-            EXPECT_TRUE(form->rbList->isChecked());
-            form->rbManual->click();
-            form->edtInputExtensions->setText(QStringLiteral(".exe"));
-            form->btnOK->click();
+            EXPECT_EQ(Part<QTreeWidget>(*form, "lvExtensions")->topLevelItemCount(), 0);
+            EXPECT_TRUE(Part<QRadioButton>(*form, "rbList")->isChecked());
+            Part<QRadioButton>(*form, "rbManual")->click();
+            Part<QLineEdit>(*form, "edtInputExtensions")->setText(QStringLiteral(".exe"));
+            Part<QPushButton>(*form, "btnOK")->click();
         });
         const auto result = FForm->ExecuteAddFileTypeForm();
         ASSERT_EQ(script.Seen().size(), 2u);
@@ -300,9 +301,9 @@ TEST_F(AddFileTypeTest, theScrollBarBesideTheListShowsOnlyWhileRowsOverflow) {
         testsupport::RunUntilIdle();
         ASSERT_NE(TSkinForm::Of(&form), nullptr);
         EXPECT_EQ(TSkinForm::Of(&form)->SkinData(), &theme);
-        EXPECT_EQ(form.sbExtList->isVisible(), overflows);
-        form.rbManual->click();
-        EXPECT_FALSE(form.sbExtList->isEnabled());
+        EXPECT_EQ(Part<QScrollBar>(form, "sbExtList")->isVisible(), overflows);
+        Part<QRadioButton>(form, "rbManual")->click();
+        EXPECT_FALSE(Part<QScrollBar>(form, "sbExtList")->isEnabled());
     }
 }
 
@@ -330,7 +331,7 @@ TEST_F(AddFileTypeTest, anExtensionCutShortShowsWholeInItsTooltip) {
     WriteExtensions(".settingcontent-ms Settings shortcut\n.exe Program\n");
     Open();
     Execute([&](TAddFileTypeForm& form) {
-        QTreeWidget* list = form.lvExtensions;
+        QTreeWidget* list = Part<QTreeWidget>(form, "lvExtensions");
         EXPECT_EQ(list->header()->sectionSize(0), 70);
         const auto cell = [&](int row) {
             return list->visualItemRect(list->topLevelItem(row)).topLeft() + QPoint(30, 5);
@@ -338,6 +339,6 @@ TEST_F(AddFileTypeTest, anExtensionCutShortShowsWholeInItsTooltip) {
         ASSERT_EQ(list->topLevelItem(1)->text(0), longName);
         EXPECT_EQ(ToolTipAt(list, cell(1)), longName);
         EXPECT_EQ(ToolTipAt(list, cell(0)), list->toolTip());
-        form.btnCancel->click();
+        Part<QPushButton>(form, "btnCancel")->click();
     });
 }

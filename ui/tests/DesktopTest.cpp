@@ -69,7 +69,7 @@ TEST_F(DesktopTest, everyThemedWindowHasNoFrameOfTheWindowManagerAndTheMainWindo
         TModalScript script;
         script.Then([](QWidget* modal) {
             ExpectNoWindowManagerFrame(modal);
-            qobject_cast<TAddFileTypeForm*>(modal)->btnCancel->click();
+            Part<QPushButton>(*modal, "btnCancel")->click();
         });
         form.ExecuteAddFileTypeForm();
         EXPECT_EQ(script.Seen().size(), 1u);
@@ -78,7 +78,7 @@ TEST_F(DesktopTest, everyThemedWindowHasNoFrameOfTheWindowManagerAndTheMainWindo
         TModalScript script;
         script.Then([](QWidget* modal) {
             ExpectNoWindowManagerFrame(modal);
-            qobject_cast<TAboutForm*>(modal)->btnOK->click();
+            Part<QPushButton>(*modal, "btnOK")->click();
         });
         Part<TAction>(form, "actHelpAbout")->trigger();
         EXPECT_EQ(script.Seen().size(), 1u);

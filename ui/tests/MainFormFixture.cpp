@@ -91,9 +91,9 @@ TModalScript& Type(TModalScript& script, const QString& text) {
             modal->close();
             return;
         }
-        form->rbManual->click();
-        form->edtInputExtensions->setText(text);
-        form->btnOK->click();
+        Part<QRadioButton>(*form, "rbManual")->click();
+        Part<QLineEdit>(*form, "edtInputExtensions")->setText(text);
+        Part<QPushButton>(*form, "btnOK")->click();
     });
 }
 

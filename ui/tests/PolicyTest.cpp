@@ -43,9 +43,9 @@ protected:
         return script.Then([text](QWidget* modal) {
             auto* form = qobject_cast<TAddFileTypeForm*>(modal);
             ASSERT_NE(form, nullptr);
-            form->rbManual->click();
-            form->edtInputExtensions->setText(text);
-            form->btnOK->click();
+            Part<QRadioButton>(*form, "rbManual")->click();
+            Part<QLineEdit>(*form, "edtInputExtensions")->setText(text);
+            Part<QPushButton>(*form, "btnOK")->click();
         });
     }
     static QString ToolTip(QListWidget* list, const QString& text) {
@@ -169,17 +169,17 @@ TEST_F(PolicyTest, theCheckDialogGivesTheVerdictOfTheSavedSettings) {
         script.Then([&](QWidget* modal) {
             auto* check = qobject_cast<TCheckFileTypeForm*>(modal);
             ASSERT_NE(check, nullptr);
-            EXPECT_EQ(check->lblUnsaved->text().contains(QStringLiteral("not saved")), c.Edit);
+            EXPECT_EQ(Part<QLabel>(*check, "lblUnsaved")->text().contains(QStringLiteral("not saved")), c.Edit);
             for (const auto& [typed, verdict] : c.Verdicts) {
-                check->edtFileName->setText(typed);
-                EXPECT_EQ(check->lblVerdict->text(), verdict) << typed.toStdString();
+                Part<QLineEdit>(*check, "edtFileName")->setText(typed);
+                EXPECT_EQ(Part<QLabel>(*check, "lblVerdict")->text(), verdict) << typed.toStdString();
             }
             QString reasons;
-            for (int i = 0; i < check->lbReasons->count(); ++i) {
-                reasons += check->lbReasons->item(i)->text() + QLatin1Char('\n');
+            for (int i = 0; i < Part<QListWidget>(*check, "lbReasons")->count(); ++i) {
+                reasons += Part<QListWidget>(*check, "lbReasons")->item(i)->text() + QLatin1Char('\n');
             }
             EXPECT_TRUE(reasons.contains(c.Fragment)) << reasons.toStdString();
-            check->btnClose->click();
+            Part<QPushButton>(*check, "btnClose")->click();
         });
         const std::string before = Hive();
         Part<TAction>(form, "actCheckFileType")->trigger();

@@ -122,31 +122,34 @@ TEST_F(ThemedWindowsTest, theDesignedLayoutsHoldTheirTextsAndDrawOnTheThemesColo
             script.Then([&palette](QWidget* modal) {
                 auto* add = qobject_cast<TAddFileTypeForm*>(modal);
                 ASSERT_NE(add, nullptr);
-                ExpectRadioFits(add->rbList);
-                ExpectRadioFits(add->rbManual);
-                EXPECT_EQ(add->rbList->width(), 249);
-                EXPECT_EQ(add->rbManual->width(), 313);
-                QHeaderView* header = add->lvExtensions->header();
+                ExpectRadioFits(Part<QRadioButton>(*add, "rbList"));
+                ExpectRadioFits(Part<QRadioButton>(*add, "rbManual"));
+                EXPECT_EQ(Part<QRadioButton>(*add, "rbList")->width(), 249);
+                EXPECT_EQ(Part<QRadioButton>(*add, "rbManual")->width(), 313);
+                QHeaderView* header = Part<QTreeWidget>(*add, "lvExtensions")->header();
                 for (int section : {0, 1}) {
                     QStyleOptionHeader option;
                     option.initFrom(header);
                     option.section = section;
-                    option.text = add->lvExtensions->headerItem()->text(section);
+                    option.text = Part<QTreeWidget>(*add, "lvExtensions")->headerItem()->text(section);
                     option.rect = QRect(0, 0, header->sectionSize(section), header->height());
                     const QRect label = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
                     EXPECT_LE(TextWidth(header, option.text), label.width()) << option.text.toStdString();
                 }
                 EXPECT_EQ(header->sectionSize(0), 70);
                 QStyleOptionFrame frame;
-                frame.initFrom(add->edtInputExtensions);
-                const QRect text = add->edtInputExtensions->style()->subElementRect(QStyle::SE_LineEditContents, &frame,
-                                                                                    add->edtInputExtensions);
-                EXPECT_LE(add->edtInputExtensions->fontMetrics().height(), text.height());
-                ExpectButtonsFit({add->btnOK, add->btnCancel, add->btnHelp});
+                frame.initFrom(Part<QLineEdit>(*add, "edtInputExtensions"));
+                const QRect text = Part<QLineEdit>(*add, "edtInputExtensions")
+                                       ->style()
+                                       ->subElementRect(QStyle::SE_LineEditContents, &frame,
+                                                        Part<QLineEdit>(*add, "edtInputExtensions"));
+                EXPECT_LE(Part<QLineEdit>(*add, "edtInputExtensions")->fontMetrics().height(), text.height());
+                ExpectButtonsFit({Part<QPushButton>(*add, "btnOK"), Part<QPushButton>(*add, "btnCancel"),
+                                  Part<QPushButton>(*add, "btnHelp")});
                 // Left of the radio buttons: nothing but the dialog's own background.
                 const QPoint spot = add->ClientArea()->mapTo(add, QPoint(4, 120));
                 EXPECT_EQ(add->grab().toImage().pixelColor(spot).rgb(), palette.color(QPalette::Window).rgb());
-                add->btnCancel->click();
+                Part<QPushButton>(*add, "btnCancel")->click();
             });
             form.ExecuteAddFileTypeForm();
             EXPECT_EQ(script.Seen().size(), 1u);
@@ -158,22 +161,24 @@ TEST_F(ThemedWindowsTest, theDesignedLayoutsHoldTheirTextsAndDrawOnTheThemesColo
             script.Then([&palette](QWidget* modal) {
                 auto* about = qobject_cast<TAboutForm*>(modal);
                 ASSERT_NE(about, nullptr);
-                linklabel::TLinkLabel* link = about->LinkLabel2;
+                linklabel::TLinkLabel* link = Part<linklabel::TLinkLabel>(*about, "LinkLabel2");
                 link->grab(); // its first paint lays the link out and fits the label's height to it
                 EXPECT_EQ(link->width(), 106);
                 EXPECT_LE(TextWidth(link, QStringLiteral("korvane.example")), link->width());
                 EXPECT_LE(link->fontMetrics().height(), link->height());
-                EXPECT_LE(TextWidth(about->lblProductName, about->lblProductName->text()),
-                          about->lblProductName->width());
+                EXPECT_LE(
+                    TextWidth(Part<QLabel>(*about, "lblProductName"), Part<QLabel>(*about, "lblProductName")->text()),
+                    Part<QLabel>(*about, "lblProductName")->width());
                 // Under Wine the bold Tahoma the label asks for falls back to a taller serif face (17 px
                 // at 8 pt, where Windows' Tahoma has the designed label's 13): only there it may not fit.
                 if (!testsupport::RunningUnderWine()) {
-                    EXPECT_LE(about->lblProductName->fontMetrics().height(), about->lblProductName->height());
+                    EXPECT_LE(Part<QLabel>(*about, "lblProductName")->fontMetrics().height(),
+                              Part<QLabel>(*about, "lblProductName")->height());
                 }
-                ExpectButtonsFit({about->btnOK});
+                ExpectButtonsFit({Part<QPushButton>(*about, "btnOK")});
                 EXPECT_GT(PixelsOf(link->grab().toImage(), palette.color(QPalette::Link)), 20)
                     << "the link is drawn in " << palette.color(QPalette::Link).name().toStdString();
-                about->btnOK->click();
+                Part<QPushButton>(*about, "btnOK")->click();
             });
             Part<TAction>(form, "actHelpAbout")->trigger();
             EXPECT_EQ(script.Seen().size(), 1u);
