@@ -1,21 +1,44 @@
-// Any bytes parse as a user.reg without reading out of bounds; a file that parses stays one that parses
-// after an edit, and the edited value reads back as written.
+// Any bytes parse as a user.reg without reading out of bounds; the index that reading uses, fed the bytes in
+// blocks, finds the keys and values the whole parse finds; a file that parses stays one that parses after an
+// edit, and the edited value reads back as written.
 #include "platform/Registry.h"
 #include "platform/linux/WineHive.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 using platform::wine::THiveFile;
+using platform::wine::THiveIndex;
 using platform::wine::TValueData;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const THiveFile hive(std::string(reinterpret_cast<const char*>(data), size));
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const THiveFile hive(bytes);
+    THiveIndex index;
+    const std::size_t block = size > 0 ? 1 + data[0] % 16 : 1;
+    for (std::size_t at = 0; at < size; at += block) {
+        index.Feed(std::string_view(bytes).substr(at, block));
+    }
+    index.Finish();
+    if (index.HasHeader() != hive.HasHeader()) {
+        __builtin_trap();
+    }
     static const char* const Keys[] = {"A", "a\\B", "Software\\Test"};
     for (const char* key : Keys) {
-        hive.KeyExists(key);
-        hive.Value(key, "v");
-        hive.Value(key, "");
+        std::vector<std::string> sections;
+        for (const THiveIndex::TRange& range : index.Sections(key)) {
+            sections.push_back(bytes.substr(range.Begin, range.End - range.Begin));
+        }
+        if (index.KeyExists(key) != hive.KeyExists(key)) {
+            __builtin_trap();
+        }
+        for (const char* name : {"v", ""}) {
+            if (platform::wine::ValueInSections(key, name, sections) != hive.Value(key, name)) {
+                __builtin_trap();
+            }
+        }
     }
     if (!hive.HasHeader() || !hive.Problem().empty()) {
         return 0;

@@ -21,16 +21,19 @@
 #include <linux/fs.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
 namespace {
 
 using wine::THiveFile;
+using wine::THiveIndex;
 
 // The prefix is looked up afresh by every operation, so that a prefix chosen on the command line counts.
 std::string PrefixFolder() {
@@ -47,13 +50,6 @@ struct TResult {
 };
 
 enum class EFileState { Present, Missing, Unreadable };
-
-struct TLoadedHive {
-    EFileState State = EFileState::Missing;
-    std::string Path; // the file, links followed
-    std::shared_ptr<const THiveFile> Hive;
-    int Error = 0;
-};
 
 // What tells one version of a file from another without reading it.
 struct TFileIdentity {
@@ -93,47 +89,91 @@ bool SettledWhenRead(const TFileIdentity& identity, const timespec& readAt) {
     return Nanoseconds(identity.Modified) + tick < now && Nanoseconds(identity.Changed) + tick < now;
 }
 
-// The last file parsed, kept so that an operation need not read the file again while it is as it was: the
-// same path, inode, size and times, either settled when it was read or written by us (under the lock). The
-// bytes of our own write are parsed only when an operation asks for them.
-struct TParsedLast {
+// What an operation needs of the file: where its keys are, to read; the whole file parsed, to write.
+enum class ENeed { Index, Whole };
+
+struct TLoadedHive {
+    EFileState State = EFileState::Missing;
+    std::string Path; // the file, links followed
+    TFileIdentity Identity;
+    std::shared_ptr<const THiveIndex> Index; // for reading, unless Hive is at hand
+    std::shared_ptr<const THiveFile> Hive;   // for writing, or for reading when at hand
+    int Error = 0;
+};
+
+// The last version of the file read, kept so that an operation need not read it again while it is as it was:
+// the same path, inode, size and times, either settled when it was read or written by us (under the lock).
+// Reading keeps only the index of its keys, not the bytes, which a large hive would double; the whole file is
+// parsed only for a write. The bytes of our own write are indexed or parsed only when an operation asks.
+struct TReadLast {
     std::string Path;
     TFileIdentity Identity;
     bool Trusted = false;
+    std::shared_ptr<const THiveIndex> Index;
     std::shared_ptr<const THiveFile> Hive;
-    std::string Unparsed; // our own last write, not parsed yet; Hive is then empty
+    std::optional<std::string> Unparsed; // our own last write, not parsed yet
 
+    void Forget() { *this = {}; }
+
+    bool Holds(const std::string& path, const TFileIdentity& identity) const {
+        return Trusted && Path == path && Identity == identity;
+    }
+    std::shared_ptr<const THiveIndex> IndexOf() {
+        if (!Index && (Hive || Unparsed)) {
+            auto index = std::make_shared<THiveIndex>();
+            index->Feed(Hive ? Hive->Bytes() : *Unparsed);
+            index->Finish();
+            Index = std::move(index);
+        }
+        return Index;
+    }
     std::shared_ptr<const THiveFile> Parsed() {
-        if (!Hive) {
-            Hive = std::make_shared<const THiveFile>(std::move(Unparsed));
-            Unparsed.clear();
+        if (!Hive && Unparsed) {
+            Hive = std::make_shared<const THiveFile>(std::move(*Unparsed));
+            Unparsed.reset();
         }
         return Hive;
     }
-    const std::string& Bytes() const { return Hive ? Hive->Bytes() : Unparsed; }
 };
 
-TParsedLast& ParsedLast() {
-    static TParsedLast last;
+TReadLast& ReadLast() {
+    static TReadLast last;
     return last;
 }
 
 // After our own replacement of `path` with `bytes`: the next operation takes them without reading the file.
 void RememberWritten(const std::string& path, std::string bytes) {
-    TParsedLast& last = ParsedLast();
+    TReadLast& last = ReadLast();
     struct stat info {};
+    last.Forget();
     if (stat(path.c_str(), &info) != 0) {
-        last = {};
         return;
     }
     last.Path = path;
     last.Identity = TFileIdentity::Of(info);
     last.Trusted = static_cast<std::size_t>(info.st_size) == bytes.size();
-    last.Hive.reset();
     last.Unparsed = std::move(bytes);
 }
 
-TLoadedHive LoadHive(const std::string& prefix) {
+// Reads what is left of `fd` in blocks, handing each to `take`; the error, or 0.
+int ReadBlocks(int fd, const std::function<void(std::string_view)>& take) {
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t length = read(fd, buffer, sizeof buffer);
+        if (length < 0 && errno == EINTR) {
+            continue;
+        }
+        if (length < 0) {
+            return errno;
+        }
+        if (length == 0) {
+            return 0;
+        }
+        take(std::string_view(buffer, static_cast<std::size_t>(length)));
+    }
+}
+
+TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     TLoadedHive loaded;
     const std::string file = prefix + "/user.reg";
     char resolved[PATH_MAX];
@@ -145,53 +185,108 @@ TLoadedHive LoadHive(const std::string& prefix) {
         loaded.State = (errno == ENOENT || errno == ENOTDIR) ? EFileState::Missing : EFileState::Unreadable;
         return loaded;
     }
-    TParsedLast& last = ParsedLast();
+    TReadLast& last = ReadLast();
     struct stat info {};
     const bool known = fstat(fd, &info) == 0;
     const TFileIdentity before = known ? TFileIdentity::Of(info) : TFileIdentity{};
-    if (known && last.Trusted && last.Path == loaded.Path && last.Identity == before) {
+    loaded.Identity = before;
+    if (known && last.Holds(loaded.Path, before) && (need == ENeed::Index || last.Hive || last.Unparsed)) {
         close(fd);
         loaded.State = EFileState::Present;
-        loaded.Hive = last.Parsed();
+        loaded.Hive = need == ENeed::Whole ? last.Parsed() : last.Hive;
+        loaded.Index = loaded.Hive ? last.Index : last.IndexOf();
         return loaded;
     }
     timespec readAt{};
     clock_gettime(CLOCK_REALTIME, &readAt);
     std::string bytes;
-    if (known && info.st_size > 0) {
+    auto index = std::make_shared<THiveIndex>();
+    std::size_t size = 0;
+    if (need == ENeed::Whole && known && info.st_size > 0) {
         bytes.reserve(static_cast<std::size_t>(info.st_size));
     }
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t length = read(fd, buffer, sizeof buffer);
-        if (length < 0 && errno == EINTR) {
-            continue;
+    const int error = ReadBlocks(fd, [&](std::string_view block) {
+        size += block.size();
+        if (need == ENeed::Whole) {
+            bytes.append(block);
+        } else {
+            index->Feed(block);
         }
-        if (length < 0) {
-            loaded.Error = errno;
-            loaded.State = EFileState::Unreadable;
-            close(fd);
-            return loaded;
-        }
-        if (length == 0) {
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(length));
+    });
+    if (error != 0) {
+        loaded.Error = error;
+        loaded.State = EFileState::Unreadable;
+        close(fd);
+        return loaded;
     }
-    // Unchanged while it was read, and settled: later operations may take these bytes without reading.
+    // Unchanged while it was read, and settled: later operations may take it without reading.
     const bool steady = known && fstat(fd, &info) == 0 && TFileIdentity::Of(info) == before &&
-                        static_cast<std::size_t>(info.st_size) == bytes.size() && SettledWhenRead(before, readAt);
+                        static_cast<std::size_t>(info.st_size) == size && SettledWhenRead(before, readAt);
     close(fd);
     loaded.State = EFileState::Present;
-    if (last.Path != loaded.Path || last.Bytes() != bytes) {
-        last.Hive = std::make_shared<const THiveFile>(std::move(bytes));
-        last.Unparsed.clear();
-    }
+    last.Forget();
     last.Path = loaded.Path;
     last.Identity = before;
     last.Trusted = steady;
-    loaded.Hive = last.Parsed();
+    if (need == ENeed::Whole) {
+        last.Hive = loaded.Hive = std::make_shared<const THiveFile>(std::move(bytes));
+    } else {
+        index->Finish();
+        last.Index = loaded.Index = std::move(index);
+    }
     return loaded;
+}
+
+bool KeyExists(const TLoadedHive& loaded, std::string_view path) {
+    return loaded.Hive ? loaded.Hive->KeyExists(path) : loaded.Index->KeyExists(path);
+}
+
+// The sections of `ranges` read from `path` while it is still the file that was indexed; false if it is not.
+bool ReadSections(const std::string& path, const TFileIdentity& identity, const std::vector<THiveIndex::TRange>& ranges,
+                  std::vector<std::string>& sections) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    bool same = fstat(fd, &info) == 0 && TFileIdentity::Of(info) == identity;
+    for (const THiveIndex::TRange& range : ranges) {
+        if (!same) {
+            break;
+        }
+        std::string& text = sections.emplace_back(range.End - range.Begin, '\0');
+        for (std::size_t done = 0; same && done < text.size();) {
+            const ssize_t length =
+                pread(fd, text.data() + done, text.size() - done, static_cast<off_t>(range.Begin + done));
+            if (length < 0 && errno == EINTR) {
+                continue;
+            }
+            same = length > 0;
+            done += length > 0 ? static_cast<std::size_t>(length) : 0;
+        }
+    }
+    same = same && fstat(fd, &info) == 0 && TFileIdentity::Of(info) == identity;
+    close(fd);
+    return same;
+}
+
+// A value as the hive holds it: from the parsed file when one is at hand, else from its key's sections alone.
+std::optional<wine::TValueData> ReadValue(const std::string& prefix, const TLoadedHive& loaded, const std::string& path,
+                                          std::string_view name) {
+    if (loaded.Hive) {
+        return loaded.Hive->Value(path, name);
+    }
+    const auto ranges = loaded.Index->Sections(path);
+    if (ranges.empty()) {
+        return std::nullopt;
+    }
+    std::vector<std::string> sections;
+    if (ReadSections(loaded.Path, loaded.Identity, ranges, sections)) {
+        return wine::ValueInSections(path, name, sections);
+    }
+    // Changed since: read as it is now, whole.
+    const TLoadedHive now = LoadHive(prefix, ENeed::Whole);
+    return now.State == EFileState::Present ? now.Hive->Value(path, name) : std::nullopt;
 }
 
 std::string UnreadableDetail(const TLoadedHive& loaded) {
@@ -270,11 +365,11 @@ public:
         FDetail.clear();
         key = 0;
         const std::string prefix = PrefixFolder();
-        const TLoadedHive loaded = LoadHive(prefix);
+        const TLoadedHive loaded = LoadHive(prefix, ENeed::Index);
         if (loaded.State == EFileState::Unreadable) {
             return Fail(reg::AccessDenied, UnreadableDetail(loaded));
         }
-        if (loaded.State == EFileState::Missing || !loaded.Hive->KeyExists(path)) {
+        if (loaded.State == EFileState::Missing || !KeyExists(loaded, path)) {
             return reg::FileNotFound;
         }
         key = AddKey(prefix, path, access, false);
@@ -286,20 +381,34 @@ public:
         key = 0;
         const bool writing = (access & reg::AccessSetValue) != 0;
         const std::string prefix = PrefixFolder();
-        const TLoadedHive loaded = LoadHive(prefix);
+        const TLoadedHive loaded = LoadHive(prefix, ENeed::Index);
         if (loaded.State == EFileState::Unreadable) {
             return Fail(reg::AccessDenied, UnreadableDetail(loaded));
         }
-        const auto damaged = [&] { return !loaded.Hive->HasHeader() || !loaded.Hive->Problem().empty(); };
+        // Only a write needs the whole file parsed, to refuse lines it cannot read.
+        const auto refusal = [&]() -> TResult {
+            const TLoadedHive whole = LoadHive(prefix, ENeed::Whole);
+            if (whole.State == EFileState::Missing) {
+                return TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
+            }
+            if (whole.State == EFileState::Unreadable) {
+                return TResult::Failed(reg::AccessDenied, UnreadableDetail(whole));
+            }
+            if (!whole.Hive->HasHeader() || !whole.Hive->Problem().empty()) {
+                return TResult::Failed(reg::BadDatabase, DamagedDetail(whole));
+            }
+            return {};
+        };
         TResult result;
         if (loaded.State == EFileState::Missing) {
             result = TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
-        } else if (loaded.Hive->KeyExists(path)) {
+        } else if (KeyExists(loaded, path)) {
             // Reading tolerates lines it cannot read, as Wine does; writing refuses them, and refuses now
             // rather than at the first value if Wine holds the prefix.
-            if (writing && damaged()) {
-                result = TResult::Failed(reg::BadDatabase, DamagedDetail(loaded));
-            } else if (writing) {
+            if (writing) {
+                result = refusal();
+            }
+            if (writing && result.Ok()) {
                 const wine::TServerLock lock(prefix);
                 if (!lock.Held()) {
                     result = TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));
@@ -307,9 +416,7 @@ public:
                     result = RefuseReadOnly(loaded);
                 }
             }
-        } else if (damaged()) {
-            result = TResult::Failed(reg::BadDatabase, DamagedDetail(loaded));
-        } else {
+        } else if (result = refusal(); result.Ok()) {
             result = Modify(prefix, [&](const THiveFile& hive, std::string& bytes) {
                 bytes = hive.WithKey(path, wine::NowTicks());
                 return TResult{};
@@ -341,14 +448,14 @@ public:
         if (found->second.Empty) {
             return reg::FileNotFound;
         }
-        const TLoadedHive loaded = LoadHive(found->second.Prefix);
+        const TLoadedHive loaded = LoadHive(found->second.Prefix, ENeed::Index);
         if (loaded.State == EFileState::Unreadable) {
             return Fail(reg::AccessDenied, UnreadableDetail(loaded));
         }
         if (loaded.State == EFileState::Missing) {
             return reg::FileNotFound;
         }
-        const auto value = loaded.Hive->Value(found->second.Path, name);
+        const auto value = ReadValue(found->second.Prefix, loaded, found->second.Path, name);
         if (!value) {
             return reg::FileNotFound;
         }
@@ -428,7 +535,7 @@ private:
         if (!lock.Held()) {
             return TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));
         }
-        const TLoadedHive loaded = LoadHive(prefix);
+        const TLoadedHive loaded = LoadHive(prefix, ENeed::Whole);
         if (loaded.State == EFileState::Missing) {
             return TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
         }

@@ -376,6 +376,100 @@ std::size_t ParseHexBytes(std::string_view s, std::size_t p, std::string* out) {
     return p;
 }
 
+std::size_t SkipSpaces(std::string_view s, std::size_t p) {
+    while (p < s.size() && IsSpace(s[p])) {
+        ++p;
+    }
+    return p;
+}
+
+// Whether hex data read from `p` on a line goes on over the next line: a backslash follows its bytes.
+bool HexGoesOn(std::string_view line, std::size_t p) {
+    p = SkipSpaces(line, ParseHexBytes(line, p, nullptr));
+    return p < line.size() && line[p] == '\\';
+}
+
+// A section header's key path (the line's '[' at `pos`), unescaped, folded and with its backslashes as
+// NormalizePath leaves them, appended to `names` in one pass: no name has more units than bytes. Returns the
+// position after the closing bracket, or NoPosition, leaving `names` as it was, when there is none.
+std::size_t AppendKeyPath(std::u16string& names, std::string_view content, std::size_t pos) {
+    const std::size_t pathBegin = names.size();
+    names.resize(pathBegin + (content.size() - pos));
+    char16_t* const first = names.data() + pathBegin;
+    char16_t* out = first;
+    const std::size_t end = ParseEscaped(content, pos + 1, ']', [&](char16_t unit) {
+        if (unit != u'\\' || (out != first && out[-1] != u'\\')) {
+            *out++ = FoldUnit(unit);
+        }
+    });
+    if (end == NoPosition) {
+        names.resize(pathBegin);
+        return NoPosition;
+    }
+    if (out != first && out[-1] == u'\\') {
+        --out;
+    }
+    names.resize(pathBegin + std::size_t(out - first));
+    return end;
+}
+
+// The start of a value line (its '@' or quote at `pos`): the name, fed unit by unit to `putName`, and the tag
+// that says how its data is written.
+struct TValueHead {
+    std::size_t NameEnd = NoPosition; // after the name; NoPosition when its closing quote is missing
+    std::size_t DataBegin = 0;        // where the data starts, after its tag
+    std::uint32_t Type = 0;
+    EForm Form = FormMalformed;
+};
+
+template <class TSink> TValueHead ReadValueHead(std::string_view content, std::size_t pos, TSink&& putName) {
+    TValueHead head;
+    std::size_t p = pos + 1;
+    if (content[pos] == '"') {
+        p = ParseEscaped(content, pos + 1, '"', putName);
+        if (p == NoPosition) {
+            return head;
+        }
+    }
+    head.NameEnd = p;
+    p = SkipSpaces(content, p);
+    if (p >= content.size() || content[p] != '=') {
+        return head;
+    }
+    p = SkipSpaces(content, p + 1);
+    const std::string_view data = content.substr(p);
+    struct TTag {
+        std::string_view Text;
+        std::uint32_t Type;
+        EForm Form;
+    };
+    static constexpr TTag Tags[] = {
+        {"\"", reg::TypeSz, FormString},
+        {"str:\"", reg::TypeSz, FormString},
+        {"str(2):\"", reg::TypeExpandSz, FormString},
+        {"str(7):\"", reg::TypeMultiSz, FormString},
+        {"hex:", reg::TypeBinary, FormHex},
+        {"dword:", reg::TypeDword, FormDword},
+    };
+    for (const TTag& tag : Tags) {
+        if (data.substr(0, tag.Text.size()) == tag.Text) {
+            head.Type = tag.Type;
+            head.Form = tag.Form;
+            head.DataBegin = p + tag.Text.size();
+            return head;
+        }
+    }
+    if (data.substr(0, 4) == "hex(") {
+        const THexNumber type = ParseHexNumber(content, p + 4);
+        if (content.substr(type.End, 2) == "):") {
+            head.Type = static_cast<std::uint32_t>(type.Value);
+            head.Form = FormHex;
+            head.DataBegin = type.End + 2;
+        }
+    }
+    return head;
+}
+
 // Wine's dump_strW: the escaped form of a string as wineserver writes it. String data carries its
 // terminating zero, which the closing quote implies; a name has none, and keeps a zero it ends in.
 void DumpUnits(std::string& out, std::u16string_view str, char escape1, char escape2, bool impliedZero = false) {
@@ -621,29 +715,15 @@ void THiveFile::Parse() {
 
 void THiveFile::ParseKeyHeader(std::size_t lineIndex, std::size_t pos) {
     const std::string_view content = Content(lineIndex);
-    // The path goes straight into FNames, folded and with its backslashes as NormalizePath leaves them, in
-    // one pass. No name has more units than bytes.
     const std::size_t pathBegin = FNames.size();
-    FNames.resize(pathBegin + (content.size() - pos));
-    char16_t* const first = FNames.data() + pathBegin;
-    char16_t* out = first;
-    const std::size_t end = ParseEscaped(content, pos + 1, ']', [&](char16_t unit) {
-        if (unit != u'\\' || (out != first && out[-1] != u'\\')) {
-            *out++ = FoldUnit(unit);
-        }
-    });
+    const std::size_t end = AppendKeyPath(FNames, content, pos);
     if (end == NoPosition) {
-        FNames.resize(pathBegin);
         SetProblem(lineIndex, "a key name without its closing bracket");
         return;
     }
-    if (out != first && out[-1] == u'\\') {
-        --out;
-    }
-    FNames.resize(pathBegin + std::size_t(out - first));
     TSection section;
     section.PathBegin = pathBegin;
-    section.PathLength = std::size_t(out - first);
+    section.PathLength = FNames.size() - pathBegin;
     section.TimesBegin = section.TimesEnd = FTimes.size();
     section.ValuesBegin = section.ValuesEnd = FValues.size();
     section.HeaderLine = section.LastOptionLine = section.LastLine = lineIndex;
@@ -674,28 +754,21 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
     value.Line = value.LastLine = lineIndex;
     // The name goes straight into FNames, folded; no name has more units than bytes.
     const std::size_t nameBegin = FNames.size();
-    std::size_t p = pos + 1;
     if (content[pos] == '"') {
         FNames.resize(nameBegin + (content.size() - pos));
-        char16_t* const first = FNames.data() + nameBegin;
-        char16_t* out = first;
-        p = ParseEscaped(content, pos + 1, '"', [&](char16_t unit) { *out++ = FoldUnit(unit); });
-        FNames.resize(p == NoPosition ? nameBegin : nameBegin + std::size_t(out - first));
-        if (p == NoPosition) {
-            SetProblem(lineIndex, "a value name without its closing quote");
-            return;
-        }
     }
-    value.NameEnd = lineBegin + p;
+    char16_t* out = FNames.data() + nameBegin;
+    const TValueHead head = ReadValueHead(content, pos, [&](char16_t unit) { *out++ = FoldUnit(unit); });
+    if (head.NameEnd == NoPosition) {
+        FNames.resize(nameBegin);
+        SetProblem(lineIndex, "a value name without its closing quote");
+        return;
+    }
+    FNames.resize(std::size_t(out - FNames.data()));
+    value.NameEnd = lineBegin + head.NameEnd;
     value.NameBegin = nameBegin;
     value.NameLength = FNames.size() - nameBegin;
 
-    const auto skipSpaces = [](std::string_view s, std::size_t q) {
-        while (q < s.size() && IsSpace(s[q])) {
-            ++q;
-        }
-        return q;
-    };
     const auto finish = [&](EForm form) {
         value.Form = form;
         value.LastLine = lineIndex;
@@ -706,46 +779,10 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
         FValues.push_back(value);
         FSections.back().ValuesEnd = FValues.size();
     };
-
-    p = skipSpaces(content, p);
-    if (p >= content.size() || content[p] != '=') {
-        return finish(FormMalformed);
-    }
-    p = skipSpaces(content, p + 1);
-    const std::string_view data = content.substr(p);
-    struct TTag {
-        std::string_view Text;
-        std::uint32_t Type;
-        EForm Form;
-    };
-    static constexpr TTag Tags[] = {
-        {"\"", reg::TypeSz, FormString},
-        {"str:\"", reg::TypeSz, FormString},
-        {"str(2):\"", reg::TypeExpandSz, FormString},
-        {"str(7):\"", reg::TypeMultiSz, FormString},
-        {"hex:", reg::TypeBinary, FormHex},
-        {"dword:", reg::TypeDword, FormDword},
-    };
-    EForm form = FormMalformed;
-    for (const TTag& tag : Tags) {
-        if (data.substr(0, tag.Text.size()) == tag.Text) {
-            value.Type = tag.Type;
-            form = tag.Form;
-            p += tag.Text.size();
-            break;
-        }
-    }
-    if (form == FormMalformed && data.substr(0, 4) == "hex(") {
-        const THexNumber type = ParseHexNumber(content, p + 4);
-        if (content.substr(type.End, 2) != "):") {
-            return finish(FormMalformed);
-        }
-        value.Type = static_cast<std::uint32_t>(type.Value);
-        form = FormHex;
-        p = type.End + 2;
-    }
-    value.DataBegin = lineBegin + p;
-    switch (form) {
+    value.Type = head.Type;
+    value.DataBegin = lineBegin + head.DataBegin;
+    std::size_t p = head.DataBegin;
+    switch (head.Form) {
     case FormString:
         if (ParseEscaped(content, p, '"', [](char16_t) {}) == NoPosition) {
             return finish(FormMalformed);
@@ -756,7 +793,7 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
     case FormHex:
         // Hex data goes on over the next line after a trailing backslash.
         for (std::string_view line = content;;) {
-            p = skipSpaces(line, ParseHexBytes(line, p, nullptr));
+            p = SkipSpaces(line, ParseHexBytes(line, p, nullptr));
             if (p >= line.size()) {
                 return finish(FormHex);
             }
@@ -764,7 +801,7 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
                 return finish(FormMalformed);
             }
             line = Content(++lineIndex);
-            p = skipSpaces(line, 0);
+            p = SkipSpaces(line, 0);
         }
     default:
         return finish(FormMalformed);
@@ -1025,6 +1062,126 @@ std::string THiveFile::WithValue(std::string_view path, std::string_view name, c
     }
     result.append(FBytes, pos, std::string::npos);
     return result;
+}
+
+void THiveIndex::Feed(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t newline = bytes.find('\n');
+        if (newline == std::string_view::npos) {
+            FCarry.append(bytes);
+            return;
+        }
+        if (FCarry.empty()) {
+            Line(FLineBegin, bytes.substr(0, newline), true);
+            FLineBegin += newline + 1;
+        } else {
+            FCarry.append(bytes.substr(0, newline));
+            Line(FLineBegin, FCarry, true);
+            FLineBegin += FCarry.size() + 1;
+            FCarry.clear();
+        }
+        bytes.remove_prefix(newline + 1);
+    }
+}
+
+void THiveIndex::Finish() {
+    if (!FCarry.empty()) {
+        Line(FLineBegin, FCarry, false);
+        FLineBegin += FCarry.size();
+        FCarry.clear();
+    }
+    if (FInKey) {
+        FSections.back().Range.End = FLineBegin;
+        FInKey = false;
+    }
+}
+
+// One line as THiveFile::Parse reads it: only what decides where sections begin and end.
+void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended) {
+    if (ended && !line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    if (const std::size_t zero = line.find('\0'); zero != std::string_view::npos) {
+        line = line.substr(0, zero); // Wine reads lines as C strings
+    }
+    if (FLineCount++ == 0) {
+        FHasHeader = line == HeaderLine;
+        return;
+    }
+    if (!FHasHeader) {
+        return; // Wine reads no keys from such a file
+    }
+    if (FGoesOn) {
+        FGoesOn = HexGoesOn(line, SkipSpaces(line, 0));
+        return;
+    }
+    const std::size_t p = SkipSpaces(line, 0);
+    if (p >= line.size()) {
+        return;
+    }
+    switch (line[p]) {
+    case '[': {
+        if (FInKey) {
+            FSections.back().Range.End = begin;
+        }
+        const std::size_t pathBegin = FNames.size();
+        FInKey = AppendKeyPath(FNames, line, p) != NoPosition;
+        if (FInKey) {
+            FSections.push_back({pathBegin, FNames.size() - pathBegin, {begin, begin}});
+        }
+        break;
+    }
+    case '@':
+    case '"':
+        // Only hex data goes on over the next line, and only after a backslash.
+        if (FInKey && line.find('\\', p) != std::string_view::npos) {
+            const TValueHead head = ReadValueHead(line, p, [](char16_t) {});
+            FGoesOn = head.NameEnd != NoPosition && head.Form == FormHex && HexGoesOn(line, head.DataBegin);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool THiveIndex::KeyExists(std::string_view path) const {
+    if (!FHasHeader) {
+        return false;
+    }
+    const auto elements = SplitPath(AnsiToUnits(path));
+    const std::u16string key = Fold(JoinPath(elements, elements.size()));
+    const std::u16string_view names = FNames;
+    return key.empty() || std::any_of(FSections.begin(), FSections.end(), [&](const TSection& section) {
+               return IsSameOrBelow(names.substr(section.PathBegin, section.PathLength), key);
+           });
+}
+
+std::vector<THiveIndex::TRange> THiveIndex::Sections(std::string_view path) const {
+    const auto elements = SplitPath(AnsiToUnits(path));
+    const std::u16string key = Fold(JoinPath(elements, elements.size()));
+    const std::u16string_view names = FNames;
+    std::vector<TRange> ranges;
+    for (const TSection& section : FSections) {
+        if (names.substr(section.PathBegin, section.PathLength) == key) {
+            ranges.push_back(section.Range);
+        }
+    }
+    return ranges;
+}
+
+std::optional<TValueData> ValueInSections(std::string_view path, std::string_view name,
+                                          const std::vector<std::string>& sections) {
+    // Each section read as a file of its own: the same lines, so the same values, and the last one counts.
+    std::optional<TValueData> found;
+    for (const std::string& section : sections) {
+        std::string text;
+        text.reserve(HeaderLine.size() + 1 + section.size());
+        text.append(HeaderLine).append("\n").append(section);
+        if (auto value = THiveFile(std::move(text)).Value(path, name)) {
+            found = std::move(value);
+        }
+    }
+    return found;
 }
 
 } // namespace platform::wine

@@ -338,6 +338,66 @@ TEST(WineHive, findsWhatItCannotReadAndIgnoresAFileWithoutTheHeader) {
     EXPECT_EQ(hive.Value("A", "good"), (TValueData{reg::TypeSz, std::string("2\0", 2)}));
 }
 
+// Reading goes through the index of a hive's keys and the bytes of one key's sections: it must find what
+// the whole parse finds in every file, however the file's bytes arrive, including where a line's first
+// character misleads (hex data that goes on over a line starting with a bracket, a key that cannot be read).
+TEST(WineHiveIndex, findsTheKeysAndValuesTheWholeParseFinds) {
+    using namespace std::string_literals;
+    const std::string h = Header();
+    const std::pair<const char*, std::string> files[] = {
+        {"every form Wine writes", Fixture()},
+        {"hex data going on over a bracket line", h + "\n[A] 1\n\"v\"=hex:01,\\\n[B] 2\n\"w\"=\"x\"\n"},
+        {"hex data going on after a backslash and text", h + "\n[A] 1\n@=hex(7):41,00,\\ x\n  [B] 2\n\"w\"=\"x\"\n"},
+        {"hex data going on twice", h + "\n[A] 1\n\"v\"=hex:01,\\\n 02,\\\n[B]\n[C]\n\"w\"=\"x\"\n"},
+        {"string ending in a backslash", h + "\n[A] 1\n\"v\"=\"C:\\\\\"\n[B] 2\n\"w\"=\"x\"\n"},
+        {"unreadable string ending in a backslash", h + "\n[A] 1\n\"v\"=\"C:\\\n[B] 2\n\"w\"=\"x\"\n"},
+        {"unreadable name then a key", h + "\n[A] 1\n\"v\\\"=hex:01,\\\n[B] 2\n"},
+        {"key that cannot be read", h + "\n[A] 1\n\"v\"=\"1\"\n[B 2\n\"w\"=\"2\"\n[a] 3\n\"V\"=\"3\"\n"},
+        {"key split over sections", h + "\n[A\\\\B] 1\n\"v\"=\"1\"\n[C]\n[a\\\\b]\n\"w\"=\"2\"\n\"v\"=dword:2\n"},
+        {"line ends CRLF", "WINE REGISTRY Version 2\r\n\r\n[A] 1\r\n\"v\"=hex:01,\\\r\n  02\r\n\"w\"=\"x\"\r\n"},
+        {"zero bytes", h + "\n[A] 1\n\"v\"=\"1\"\0\\\n[B\\\\\0C]\n\"w\"=\"2\"\n[C]\n\"v\"=\"3\"\0junk\n"s},
+        {"no line end at the end", h + "\n[A] 1\n\"v\"=hex:01,\\"},
+        {"indented lines", h + "\n  [A] 1\n\t\"v\"=\"1\"\n \"w\"=hex:02\n"},
+        {"value before any key", h + "\"v\"=hex:01,\\\n[A]\n\"v\"=\"1\"\n"},
+        {"no header", "WINE REGISTRY Version 1\n[A] 1\n\"v\"=\"1\"\n"},
+        {"empty", ""},
+    };
+    const char* const keys[] = {"",
+                                "A",
+                                "a\\B",
+                                "B",
+                                "C",
+                                "Control Panel\\Desktop",
+                                "Software\\Vellicor\\Case",
+                                "Software\\Microsoft\\Office\\16.0\\Outlook\\Security"};
+    const char* const names[] = {"v", "w", "", "Plain", "Wrapped", "Level1Add", "twice", "Merged"};
+    for (const auto& [what, bytes] : files) {
+        const THiveFile whole(bytes);
+        for (const std::size_t block : {std::size_t(1), std::size_t(3), std::size_t(64), bytes.size() + 1}) {
+            SCOPED_TRACE(std::string(what) + ", read " + std::to_string(block) + " bytes at a time");
+            platform::wine::THiveIndex index;
+            for (std::size_t at = 0; at < bytes.size(); at += block) {
+                index.Feed(std::string_view(bytes).substr(at, block));
+            }
+            index.Finish();
+            EXPECT_EQ(index.HasHeader(), whole.HasHeader());
+            for (const char* key : keys) {
+                EXPECT_EQ(index.KeyExists(key), whole.KeyExists(key)) << key;
+                std::vector<std::string> sections;
+                for (const auto& range : index.Sections(key)) {
+                    ASSERT_LE(range.Begin, range.End);
+                    ASSERT_LE(range.End, bytes.size());
+                    sections.push_back(bytes.substr(range.Begin, range.End - range.Begin));
+                }
+                for (const char* name : names) {
+                    EXPECT_EQ(platform::wine::ValueInSections(key, name, sections), whole.Value(key, name))
+                        << key << " " << name;
+                }
+            }
+        }
+    }
+}
+
 TEST(WineHiveFile, changesNothingWhenNothingIsWritten) {
     const std::string original = Fixture();
     TPrefix prefix(original);
