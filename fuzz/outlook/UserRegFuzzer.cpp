@@ -1,6 +1,7 @@
 // Any bytes parse as a user.reg without reading out of bounds; the index that reading uses, fed the bytes in
-// blocks, finds the keys and values the whole parse finds; a file that parses stays one that parses after an
-// edit, and the edited value reads back as written.
+// blocks, finds the keys and values the whole parse finds, and the edit that writing uses refuses and changes
+// what the whole parse does; a file that parses stays one that parses after an edit, and the edited value reads
+// back as written.
 #include "platform/Registry.h"
 #include "platform/linux/WineHive.h"
 
@@ -9,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+using platform::wine::THiveEdit;
 using platform::wine::THiveFile;
 using platform::wine::THiveIndex;
 using platform::wine::TValueData;
@@ -40,6 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
+    const THiveEdit edit(bytes);
+    if (edit.HasHeader() != hive.HasHeader() || edit.Problem() != hive.Problem()) {
+        __builtin_trap();
+    }
     if (!hive.HasHeader() || !hive.Problem().empty()) {
         return 0;
     }
@@ -50,7 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     const platform::wine::TTicks now = 133486382450000000ULL;
     for (std::size_t i = 0; i < std::size(Keys); ++i) {
-        const THiveFile edited(hive.WithValue(Keys[i], i == 1 ? "" : "v", Values[i], now));
+        const std::string changed = hive.WithValue(Keys[i], i == 1 ? "" : "v", Values[i], now);
+        if (edit.WithValue(Keys[i], i == 1 ? "" : "v", Values[i], now) != changed) {
+            __builtin_trap();
+        }
+        const THiveFile edited(changed);
         if (!edited.HasHeader() || !edited.Problem().empty() || edited.Value(Keys[i], i == 1 ? "" : "v") != Values[i]) {
             __builtin_trap();
         }

@@ -32,7 +32,7 @@ namespace platform {
 
 namespace {
 
-using wine::THiveFile;
+using wine::THiveEdit;
 using wine::THiveIndex;
 
 // The prefix is looked up afresh by every operation, so that a prefix chosen on the command line counts.
@@ -89,7 +89,7 @@ bool SettledWhenRead(const TFileIdentity& identity, const timespec& readAt) {
     return Nanoseconds(identity.Modified) + tick < now && Nanoseconds(identity.Changed) + tick < now;
 }
 
-// What an operation needs of the file: where its keys are, to read; the whole file parsed, to write.
+// What an operation needs of the file: where its keys are, to read; the whole of it, checked, to write.
 enum class ENeed { Index, Whole };
 
 struct TLoadedHive {
@@ -97,39 +97,30 @@ struct TLoadedHive {
     std::string Path; // the file, links followed
     TFileIdentity Identity;
     std::shared_ptr<const THiveIndex> Index; // for reading, unless Hive is at hand
-    std::shared_ptr<const THiveFile> Hive;   // for writing, or for reading when at hand
+    std::shared_ptr<const THiveEdit> Hive;   // for writing, or for reading when at hand
     int Error = 0;
 };
 
 // The last version of the file read, kept so that an operation need not read it again while it is as it was:
 // the same path, inode, size and times, either settled when it was read or written by us (under the lock).
 // Reading keeps only the index of its keys, not the bytes, which a large hive would double; the whole file is
-// parsed only for a write. The bytes of our own write are indexed or parsed only when an operation asks.
+// kept only once a write needed it. The bytes of our own write are checked only when an operation asks.
 struct TReadLast {
     std::string Path;
     TFileIdentity Identity;
     bool Trusted = false;
     std::shared_ptr<const THiveIndex> Index;
-    std::shared_ptr<const THiveFile> Hive;
-    std::optional<std::string> Unparsed; // our own last write, not parsed yet
+    std::shared_ptr<const THiveEdit> Hive;
+    std::optional<std::string> Unparsed; // our own last write, not checked yet
 
     void Forget() { *this = {}; }
 
     bool Holds(const std::string& path, const TFileIdentity& identity) const {
         return Trusted && Path == path && Identity == identity;
     }
-    std::shared_ptr<const THiveIndex> IndexOf() {
-        if (!Index && (Hive || Unparsed)) {
-            auto index = std::make_shared<THiveIndex>();
-            index->Feed(Hive ? Hive->Bytes() : *Unparsed);
-            index->Finish();
-            Index = std::move(index);
-        }
-        return Index;
-    }
-    std::shared_ptr<const THiveFile> Parsed() {
+    std::shared_ptr<const THiveEdit> Whole() {
         if (!Hive && Unparsed) {
-            Hive = std::make_shared<const THiveFile>(std::move(*Unparsed));
+            Hive = std::make_shared<const THiveEdit>(std::move(*Unparsed));
             Unparsed.reset();
         }
         return Hive;
@@ -193,8 +184,8 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     if (known && last.Holds(loaded.Path, before) && (need == ENeed::Index || last.Hive || last.Unparsed)) {
         close(fd);
         loaded.State = EFileState::Present;
-        loaded.Hive = need == ENeed::Whole ? last.Parsed() : last.Hive;
-        loaded.Index = loaded.Hive ? last.Index : last.IndexOf();
+        loaded.Hive = need == ENeed::Whole || !last.Index ? last.Whole() : last.Hive;
+        loaded.Index = last.Index;
         return loaded;
     }
     timespec readAt{};
@@ -229,7 +220,7 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     last.Identity = before;
     last.Trusted = steady;
     if (need == ENeed::Whole) {
-        last.Hive = loaded.Hive = std::make_shared<const THiveFile>(std::move(bytes));
+        last.Hive = loaded.Hive = std::make_shared<const THiveEdit>(std::move(bytes));
     } else {
         index->Finish();
         last.Index = loaded.Index = std::move(index);
@@ -270,7 +261,7 @@ bool ReadSections(const std::string& path, const TFileIdentity& identity, const 
     return same;
 }
 
-// A value as the hive holds it: from the parsed file when one is at hand, else from its key's sections alone.
+// A value as the hive holds it: from the whole file when it is at hand, else from its key's sections alone.
 std::optional<wine::TValueData> ReadValue(const std::string& prefix, const TLoadedHive& loaded, const std::string& path,
                                           std::string_view name) {
     if (loaded.Hive) {
@@ -385,7 +376,7 @@ public:
         if (loaded.State == EFileState::Unreadable) {
             return Fail(reg::AccessDenied, UnreadableDetail(loaded));
         }
-        // Only a write needs the whole file parsed, to refuse lines it cannot read.
+        // Only a write needs the whole file, checked, to refuse lines it cannot read.
         const auto refusal = [&]() -> TResult {
             const TLoadedHive whole = LoadHive(prefix, ENeed::Whole);
             if (whole.State == EFileState::Missing) {
@@ -417,7 +408,7 @@ public:
                 }
             }
         } else if (result = refusal(); result.Ok()) {
-            result = Modify(prefix, [&](const THiveFile& hive, std::string& bytes) {
+            result = Modify(prefix, [&](const THiveEdit& hive, std::string& bytes) {
                 bytes = hive.WithKey(path, wine::NowTicks());
                 return TResult{};
             });
@@ -493,7 +484,7 @@ public:
         }
         const wine::TValueData value{type, std::string(reinterpret_cast<const char*>(data), data ? size : 0)};
         const std::string& path = found->second.Path;
-        const TResult result = Modify(found->second.Prefix, [&](const THiveFile& hive, std::string& bytes) {
+        const TResult result = Modify(found->second.Prefix, [&](const THiveEdit& hive, std::string& bytes) {
             if (!hive.KeyExists(path)) {
                 return TResult::Failed(reg::KeyDeleted, "The key " + path + " was deleted meanwhile.");
             }
@@ -530,7 +521,7 @@ private:
     }
 
     // One read-modify-write of the prefix's user.reg under the wineserver lock. `edit` gives the new bytes.
-    TResult Modify(const std::string& prefix, const std::function<TResult(const THiveFile&, std::string&)>& edit) {
+    TResult Modify(const std::string& prefix, const std::function<TResult(const THiveEdit&, std::string&)>& edit) {
         const wine::TServerLock lock(prefix);
         if (!lock.Held()) {
             return TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));

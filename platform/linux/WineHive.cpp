@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace platform::wine {
 
@@ -17,6 +18,9 @@ constexpr std::string_view HeaderLine = "WINE REGISTRY Version 2";
 constexpr TTicks TicksPerSecond = 10'000'000;
 constexpr TTicks TicksFrom1601To1970 = 116'444'736'000'000'000ULL;
 constexpr std::size_t NoPosition = std::string_view::npos;
+constexpr const char* NoHeaderProblem = "it does not start with the line \"WINE REGISTRY Version 2\"";
+constexpr const char* TooLargeProblem = "the file is too large";
+constexpr const char* UnreadableDataProblem = "a value whose data cannot be read";
 
 // How the data of a value is written in the file.
 enum EForm { FormMalformed = 0, FormString = 1, FormHex = 2, FormDword = 3 };
@@ -167,9 +171,28 @@ std::u16string Fold(std::u16string_view text) {
     return folded;
 }
 
+// A sink for ParseEscaped that only the end of the string matters to.
+struct TNoUnits {
+    void operator()(char16_t) const {}
+};
+
 // Wine's parse_strW: reads an escaped string up to `endChar`, feeding each UTF-16 unit to `put`.
 // Returns the position after `endChar`, or NoPosition when the line ends first.
 template <class TSink> std::size_t ParseEscaped(std::string_view s, std::size_t p, char endChar, TSink&& put) {
+    if constexpr (std::is_same_v<std::decay_t<TSink>, TNoUnits>) {
+        // Where the string ends, found without decoding it: an escape's own bytes are never a quote, a bracket
+        // or a backslash (its hex or octal digits, or the one character it stands for), nor is any byte of a
+        // UTF-8 sequence, so the end is the first `endChar` that no backslash escapes.
+        for (const char* at = s.data() + p; at < s.data() + s.size(); ++at) {
+            if (*at == endChar) {
+                return std::size_t(at - s.data()) + 1;
+            }
+            if (*at == '\\' && ++at == s.data() + s.size()) {
+                return NoPosition;
+            }
+        }
+        return NoPosition;
+    }
     while (p < s.size() && s[p] != endChar) {
         if (s[p] == '\\') {
             ++p;
@@ -381,12 +404,6 @@ std::size_t SkipSpaces(std::string_view s, std::size_t p) {
         ++p;
     }
     return p;
-}
-
-// Whether hex data read from `p` on a line goes on over the next line: a backslash follows its bytes.
-bool HexGoesOn(std::string_view line, std::size_t p) {
-    p = SkipSpaces(line, ParseHexBytes(line, p, nullptr));
-    return p < line.size() && line[p] == '\\';
 }
 
 // A section header's key path (the line's '[' at `pos`), unescaped, folded and with its backslashes as
@@ -623,7 +640,7 @@ void THiveFile::SetProblem(std::size_t lineIndex, const char* what) {
 
 void THiveFile::Parse() {
     if (FBytes.size() >= std::numeric_limits<TPos>::max()) {
-        FProblem = "the file is too large";
+        FProblem = TooLargeProblem;
         return;
     }
     const char* const data = FBytes.data();
@@ -662,7 +679,7 @@ void THiveFile::Parse() {
     }
 
     if (FLines.empty() || Content(0) != HeaderLine) {
-        FProblem = "it does not start with the line \"WINE REGISTRY Version 2\"";
+        FProblem = NoHeaderProblem;
         return;
     }
     FHasHeader = true;
@@ -774,7 +791,7 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
         value.LastLine = lineIndex;
         if (form == FormMalformed) {
             value.Type = reg::TypeNone;
-            SetProblem(lineIndex, "a value whose data cannot be read");
+            SetProblem(lineIndex, UnreadableDataProblem);
         }
         FValues.push_back(value);
         FSections.back().ValuesEnd = FValues.size();
@@ -784,7 +801,7 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
     std::size_t p = head.DataBegin;
     switch (head.Form) {
     case FormString:
-        if (ParseEscaped(content, p, '"', [](char16_t) {}) == NoPosition) {
+        if (ParseEscaped(content, p, '"', TNoUnits{}) == NoPosition) {
             return finish(FormMalformed);
         }
         return finish(FormString);
@@ -1065,20 +1082,24 @@ std::string THiveFile::WithValue(std::string_view path, std::string_view name, c
 }
 
 void THiveIndex::Feed(std::string_view bytes) {
+    // Zero bytes are looked for once per block rather than in every line: they are rare.
+    const bool zeros = bytes.find('\0') != std::string_view::npos;
     while (!bytes.empty()) {
         const std::size_t newline = bytes.find('\n');
         if (newline == std::string_view::npos) {
             FCarry.append(bytes);
+            FCarryZeros = FCarryZeros || zeros;
             return;
         }
         if (FCarry.empty()) {
-            Line(FLineBegin, bytes.substr(0, newline), true);
+            Line(FLineBegin, bytes.substr(0, newline), true, zeros);
             FLineBegin += newline + 1;
         } else {
             FCarry.append(bytes.substr(0, newline));
-            Line(FLineBegin, FCarry, true);
+            Line(FLineBegin, FCarry, true, FCarryZeros || zeros);
             FLineBegin += FCarry.size() + 1;
             FCarry.clear();
+            FCarryZeros = false;
         }
         bytes.remove_prefix(newline + 1);
     }
@@ -1086,7 +1107,7 @@ void THiveIndex::Feed(std::string_view bytes) {
 
 void THiveIndex::Finish() {
     if (!FCarry.empty()) {
-        Line(FLineBegin, FCarry, false);
+        Line(FLineBegin, FCarry, false, FCarryZeros);
         FLineBegin += FCarry.size();
         FCarry.clear();
     }
@@ -1094,25 +1115,46 @@ void THiveIndex::Finish() {
         FSections.back().Range.End = FLineBegin;
         FInKey = false;
     }
+    if (FGoesOn) {
+        SetProblem(UnreadableDataProblem); // hex data that goes on past the end of the file
+        FGoesOn = false;
+    }
+    if (FLineCount == 0 && FCheckLines) {
+        FProblem = NoHeaderProblem; // an empty file
+    }
 }
 
-// One line as THiveFile::Parse reads it: only what decides where sections begin and end.
-void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended) {
+void THiveIndex::SetProblem(const char* what) {
+    if (FCheckLines && FProblem.empty()) {
+        FProblem = "line " + std::to_string(FLineCount) + ": " + what;
+    }
+}
+
+// One line as THiveFile::Parse reads it: what decides where sections begin and end, and, when checking, what
+// it finds it cannot read.
+void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended, bool zeros) {
     if (ended && !line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
-    if (const std::size_t zero = line.find('\0'); zero != std::string_view::npos) {
+    if (const std::size_t zero = zeros ? line.find('\0') : std::string_view::npos; zero != std::string_view::npos) {
         line = line.substr(0, zero); // Wine reads lines as C strings
     }
     if (FLineCount++ == 0) {
         FHasHeader = line == HeaderLine;
+        if (!FHasHeader && FCheckLines) {
+            FProblem = NoHeaderProblem;
+        }
         return;
     }
     if (!FHasHeader) {
         return; // Wine reads no keys from such a file
     }
     if (FGoesOn) {
-        FGoesOn = HexGoesOn(line, SkipSpaces(line, 0));
+        const std::size_t end = SkipSpaces(line, ParseHexBytes(line, SkipSpaces(line, 0), nullptr));
+        FGoesOn = end < line.size() && line[end] == '\\';
+        if (end < line.size() && !FGoesOn) {
+            SetProblem(UnreadableDataProblem);
+        }
         return;
     }
     const std::size_t p = SkipSpaces(line, 0);
@@ -1128,18 +1170,47 @@ void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended) {
         FInKey = AppendKeyPath(FNames, line, p) != NoPosition;
         if (FInKey) {
             FSections.push_back({pathBegin, FNames.size() - pathBegin, {begin, begin}});
+        } else {
+            SetProblem("a key name without its closing bracket");
         }
         break;
     }
     case '@':
     case '"':
-        // Only hex data goes on over the next line, and only after a backslash.
-        if (FInKey && line.find('\\', p) != std::string_view::npos) {
-            const TValueHead head = ReadValueHead(line, p, [](char16_t) {});
-            FGoesOn = head.NameEnd != NoPosition && head.Form == FormHex && HexGoesOn(line, head.DataBegin);
+        if (!FInKey) {
+            SetProblem("a value that belongs to no key");
+        } else if (FCheckLines || line.find('\\', p) != std::string_view::npos) {
+            ValueLine(line, p); // only hex data goes on over the next line, and only after a backslash
         }
         break;
     default:
+        break;
+    }
+}
+
+void THiveIndex::ValueLine(std::string_view line, std::size_t pos) {
+    const TValueHead head = ReadValueHead(line, pos, TNoUnits{});
+    if (head.NameEnd == NoPosition) {
+        return SetProblem("a value name without its closing quote");
+    }
+    switch (head.Form) {
+    case FormString:
+        if (FCheckLines && ParseEscaped(line, head.DataBegin, '"', TNoUnits{}) == NoPosition) {
+            SetProblem(UnreadableDataProblem);
+        }
+        break;
+    case FormDword:
+        break;
+    case FormHex: {
+        const std::size_t end = SkipSpaces(line, ParseHexBytes(line, head.DataBegin, nullptr));
+        FGoesOn = end < line.size() && line[end] == '\\';
+        if (end < line.size() && !FGoesOn) {
+            SetProblem(UnreadableDataProblem);
+        }
+        break;
+    }
+    default:
+        SetProblem(UnreadableDataProblem);
         break;
     }
 }
@@ -1167,6 +1238,46 @@ std::vector<THiveIndex::TRange> THiveIndex::Sections(std::string_view path) cons
         }
     }
     return ranges;
+}
+
+THiveEdit::THiveEdit(std::string bytes) : FBytes(std::move(bytes)) {
+    FIndex.Feed(FBytes);
+    FIndex.Finish();
+    if (FBytes.size() >= std::numeric_limits<std::uint32_t>::max()) {
+        FTooLarge = TooLargeProblem;
+    }
+}
+
+std::optional<TValueData> THiveEdit::Value(std::string_view path, std::string_view name) const {
+    std::vector<std::string> sections;
+    for (const THiveIndex::TRange& range : FIndex.Sections(path)) {
+        sections.emplace_back(FBytes, range.Begin, range.End - range.Begin);
+    }
+    return ValueInSections(path, name, sections);
+}
+
+std::string THiveEdit::WithKey(std::string_view path, TTicks now) const {
+    return KeyExists(path) ? FBytes : THiveFile(FBytes).WithKey(path, now);
+}
+
+std::string THiveEdit::WithValue(std::string_view path, std::string_view name, const TValueData& value,
+                                 TTicks now) const {
+    const auto ranges = FIndex.Sections(path);
+    if (ranges.size() != 1) {
+        return THiveFile(FBytes).WithValue(path, name, value, now); // a new key, or one split over sections
+    }
+    // The key's one section as a file of its own, after the file's own first line, so that new lines end as
+    // the file's do: THiveFile changes it as it would in the whole file, and the rest stays as it is.
+    const std::size_t begin = ranges[0].Begin;
+    const std::size_t end = ranges[0].End;
+    const std::size_t headerEnd = FBytes.find('\n') + 1;
+    std::string section = FBytes.substr(0, headerEnd);
+    section.append(FBytes, begin, end - begin);
+    const std::string edited = THiveFile(std::move(section)).WithValue(path, name, value, now);
+    std::string bytes;
+    bytes.reserve(FBytes.size() - (end - begin) + (edited.size() - headerEnd));
+    bytes.append(FBytes, 0, begin).append(edited, headerEnd).append(FBytes, end);
+    return bytes;
 }
 
 std::optional<TValueData> ValueInSections(std::string_view path, std::string_view name,

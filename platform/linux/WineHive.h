@@ -123,13 +123,17 @@ private:
 /// is for writing. The same bytes give the same keys and sections as THiveFile.
 class THiveIndex {
 public:
+    /// With `checkLines`, every value is read as well, to find what THiveFile::Problem finds, as a write needs.
+    explicit THiveIndex(bool checkLines = false) : FCheckLines(checkLines) {}
+
     /// The next bytes of the file, in order; a line may go on in the next call.
     void Feed(std::string_view bytes);
     /// After the last bytes.
     void Finish();
 
-    /// As THiveFile's.
+    /// As THiveFile's; Problem() only when made to check the lines.
     bool HasHeader() const { return FHasHeader; }
+    const std::string& Problem() const { return FProblem; }
     bool KeyExists(std::string_view path) const;
 
     struct TRange {
@@ -140,7 +144,9 @@ public:
     std::vector<TRange> Sections(std::string_view path) const;
 
 private:
-    void Line(std::uint64_t begin, std::string_view line, bool ended);
+    void Line(std::uint64_t begin, std::string_view line, bool ended, bool zeros);
+    void ValueLine(std::string_view line, std::size_t pos);
+    void SetProblem(const char* what);
 
     struct TSection {
         std::size_t PathBegin = 0; // the path as THiveFile folds it, in FNames
@@ -150,11 +156,36 @@ private:
     std::vector<TSection> FSections;
     std::u16string FNames;
     std::string FCarry;           // the start of a line that goes on in the next bytes
+    bool FCarryZeros = false;     // whether it holds a zero byte
     std::uint64_t FLineBegin = 0; // where the next line starts in the file
     std::uint64_t FLineCount = 0;
     bool FHasHeader = false;
     bool FInKey = false;  // the last section goes on
     bool FGoesOn = false; // the last line's hex data goes on over the next
+    bool FCheckLines = false;
+    std::string FProblem;
+};
+
+/// A whole Wine registry file to be changed: its lines checked as THiveFile checks them, and a value set by
+/// editing its key's section alone, which spares the tables of every line that THiveFile makes. It changes the
+/// bytes exactly as THiveFile does.
+class THiveEdit {
+public:
+    explicit THiveEdit(std::string bytes);
+
+    const std::string& Bytes() const { return FBytes; }
+    /// As THiveFile's.
+    bool HasHeader() const { return FIndex.HasHeader(); }
+    const std::string& Problem() const { return FTooLarge.empty() ? FIndex.Problem() : FTooLarge; }
+    bool KeyExists(std::string_view path) const { return FIndex.KeyExists(path); }
+    std::optional<TValueData> Value(std::string_view path, std::string_view name) const;
+    std::string WithKey(std::string_view path, TTicks now) const;
+    std::string WithValue(std::string_view path, std::string_view name, const TValueData& value, TTicks now) const;
+
+private:
+    std::string FBytes;
+    THiveIndex FIndex{true};
+    std::string FTooLarge; // THiveFile, which edits a new key, reads no file of 4 GiB or more
 };
 
 /// The value as THiveFile::Value finds it in the whole file, read from the texts of the key's sections only,

@@ -338,10 +338,11 @@ TEST(WineHive, findsWhatItCannotReadAndIgnoresAFileWithoutTheHeader) {
     EXPECT_EQ(hive.Value("A", "good"), (TValueData{reg::TypeSz, std::string("2\0", 2)}));
 }
 
-// Reading goes through the index of a hive's keys and the bytes of one key's sections: it must find what
-// the whole parse finds in every file, however the file's bytes arrive, including where a line's first
-// character misleads (hex data that goes on over a line starting with a bracket, a key that cannot be read).
-TEST(WineHiveIndex, findsTheKeysAndValuesTheWholeParseFinds) {
+// Reading goes through the index of a hive's keys and the bytes of one key's sections, and writing edits the
+// key's section alone: each must find and change what the whole parse does in every file, however the file's
+// bytes arrive, including where a line's first character misleads (hex data that goes on over a line starting
+// with a bracket, a key that cannot be read), and refuse the same files for the same first problem.
+TEST(WineHiveIndex, findsAndChangesWhatTheWholeParseDoes) {
     using namespace std::string_literals;
     const std::string h = Header();
     const std::pair<const char*, std::string> files[] = {
@@ -361,6 +362,12 @@ TEST(WineHiveIndex, findsTheKeysAndValuesTheWholeParseFinds) {
         {"value before any key", h + "\"v\"=hex:01,\\\n[A]\n\"v\"=\"1\"\n"},
         {"no header", "WINE REGISTRY Version 1\n[A] 1\n\"v\"=\"1\"\n"},
         {"empty", ""},
+        {"unreadable hex data after a bracket line", h + "\n[A] 1\n\"v\"=hex:01,\\\n[B] 2\n\"w\"=hex:zz\n"},
+        {"unreadable data in a later section", h + "\n[A] 1\n\"v\"=\"1\"\n[B] 2\n\"w\"=qword:1\n"},
+        {"hex data going on past the end", h + "\n[A] 1\n\"v\"=hex:01,\\\n 02,\\\n"},
+        {"value name without its quote", h + "\n[A] 1\n\"v=1\n\"w\"=\"x\"\n"},
+        {"new value and a line end missing", h + "\n[A] 1\n#time=1\n\"x\"=\"1\""},
+        {"values among others", h + "\n[C]\n[A] 1\n#time=1\n\"a\"=\"1\"\n\"V\"=dword:1\n\"z\"=\"2\"\n\n[D]\n"},
     };
     const char* const keys[] = {"",
                                 "A",
@@ -371,16 +378,32 @@ TEST(WineHiveIndex, findsTheKeysAndValuesTheWholeParseFinds) {
                                 "Software\\Vellicor\\Case",
                                 "Software\\Microsoft\\Office\\16.0\\Outlook\\Security"};
     const char* const names[] = {"v", "w", "", "Plain", "Wrapped", "Level1Add", "twice", "Merged"};
+    const TValueData value{reg::TypeSz, std::string("new\0", 4)};
     for (const auto& [what, bytes] : files) {
         const THiveFile whole(bytes);
+        const platform::wine::THiveEdit edit(bytes);
+        SCOPED_TRACE(what);
+        EXPECT_EQ(edit.HasHeader(), whole.HasHeader());
+        EXPECT_EQ(edit.Problem(), whole.Problem());
+        for (const char* key : keys) {
+            EXPECT_EQ(edit.KeyExists(key), whole.KeyExists(key)) << key;
+            EXPECT_EQ(edit.WithKey(std::string(key) + "\\New", Now), whole.WithKey(std::string(key) + "\\New", Now));
+            for (const char* name : names) {
+                EXPECT_EQ(edit.Value(key, name), whole.Value(key, name)) << key << " " << name;
+                EXPECT_EQ(Printable(edit.WithValue(key, name, value, Now)),
+                          Printable(whole.WithValue(key, name, value, Now)))
+                    << key << " " << name;
+            }
+        }
         for (const std::size_t block : {std::size_t(1), std::size_t(3), std::size_t(64), bytes.size() + 1}) {
-            SCOPED_TRACE(std::string(what) + ", read " + std::to_string(block) + " bytes at a time");
+            SCOPED_TRACE("read " + std::to_string(block) + " bytes at a time");
             platform::wine::THiveIndex index;
             for (std::size_t at = 0; at < bytes.size(); at += block) {
                 index.Feed(std::string_view(bytes).substr(at, block));
             }
             index.Finish();
             EXPECT_EQ(index.HasHeader(), whole.HasHeader());
+            EXPECT_EQ(index.Problem(), "") << "checked without being asked to";
             for (const char* key : keys) {
                 EXPECT_EQ(index.KeyExists(key), whole.KeyExists(key)) << key;
                 std::vector<std::string> sections;
