@@ -736,12 +736,20 @@ void TMainForm::RefreshHints() {
         // A list without hints looks as it always did; in one with hints, every entry keeps the mark's room
         // so that the entries stay aligned. A tooltip or a mark does not move an entry: a sorting list would
         // still look for its place again, copying the whole list, for every change.
+        // Each change is a signal through the list's model: what an entry has already, it is not given again
+        // (freshly loaded entries of a list without hints need nothing).
         const bool sorting = listBox->isSortingEnabled();
         listBox->setSortingEnabled(false);
         for (int i = 0; i < listBox->count(); ++i) {
             QListWidgetItem* item = listBox->item(i);
-            item->setToolTip(tips[std::size_t(i)]);
-            item->setIcon(!any ? QIcon() : tips[std::size_t(i)].isEmpty() ? blank : mark);
+            const QString& tip = tips[std::size_t(i)];
+            if (item->data(Qt::ToolTipRole).toString() != tip) {
+                item->setToolTip(tip);
+            }
+            const QIcon icon = !any ? QIcon() : tip.isEmpty() ? blank : mark;
+            if (item->data(Qt::DecorationRole).isValid() || !icon.isNull()) {
+                item->setIcon(icon);
+            }
         }
         listBox->setSortingEnabled(sorting);
     }

@@ -242,6 +242,14 @@ TEST_F(PolicyTest, hintsMarkEntriesWithoutChangingWhatIsStored) {
     const std::string line = Hive().substr(written, Hive().find('\n', written) - written);
     EXPECT_TRUE(line.ends_with(";.txt;.zip;py\"")) << line;
     EXPECT_TRUE(line.find(".JS;.js") != std::string::npos || line.find(".js;.JS") != std::string::npos) << line;
+
+    // A hint that no longer holds goes: with one of the two .js entries removed, the other is listed once.
+    lbAllowed->setCurrentItem(
+        lbAllowed->findItems(QStringLiteral(".js"), Qt::MatchExactly | Qt::MatchCaseSensitive).first());
+    Idle();
+    Part<TAction>(form, "actAllowedRemove")->trigger();
+    Idle();
+    EXPECT_EQ(ToolTip(lbAllowed, QStringLiteral(".JS")), QString());
 }
 
 TEST_F(PolicyTest, withoutExtensionsTxtTheCheckSaysWhyInsteadOfAVerdict) {
