@@ -340,6 +340,20 @@ TResult ReplaceFile(const std::string& path, const std::string& oldBytes, const 
                                                 ReplaceFailureAdvice(path, failure.Error));
 }
 
+// A user.reg that is missing, cannot be read, or holds lines that cannot be read (loaded whole) is not rewritten.
+TResult RefuseToRewrite(const std::string& prefix, const TLoadedHive& whole) {
+    if (whole.State == EFileState::Missing) {
+        return TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
+    }
+    if (whole.State == EFileState::Unreadable) {
+        return TResult::Failed(reg::AccessDenied, UnreadableDetail(whole));
+    }
+    if (!whole.Hive->HasHeader() || !whole.Hive->Problem().empty()) {
+        return TResult::Failed(reg::BadDatabase, DamagedDetail(whole));
+    }
+    return {};
+}
+
 // A user.reg that someone made read-only is left alone rather than replaced behind their back.
 TResult RefuseReadOnly(const TLoadedHive& loaded) {
     if (!IsReadOnlyFile(loaded.Path)) {
@@ -377,19 +391,7 @@ public:
             return Fail(reg::AccessDenied, UnreadableDetail(loaded));
         }
         // Only a write needs the whole file, checked, to refuse lines it cannot read.
-        const auto refusal = [&]() -> TResult {
-            const TLoadedHive whole = LoadHive(prefix, ENeed::Whole);
-            if (whole.State == EFileState::Missing) {
-                return TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
-            }
-            if (whole.State == EFileState::Unreadable) {
-                return TResult::Failed(reg::AccessDenied, UnreadableDetail(whole));
-            }
-            if (!whole.Hive->HasHeader() || !whole.Hive->Problem().empty()) {
-                return TResult::Failed(reg::BadDatabase, DamagedDetail(whole));
-            }
-            return {};
-        };
+        const auto refusal = [&] { return RefuseToRewrite(prefix, LoadHive(prefix, ENeed::Whole)); };
         TResult result;
         if (loaded.State == EFileState::Missing) {
             result = TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
@@ -527,14 +529,8 @@ private:
             return TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));
         }
         const TLoadedHive loaded = LoadHive(prefix, ENeed::Whole);
-        if (loaded.State == EFileState::Missing) {
-            return TResult::Failed(reg::FileNotFound, MissingDetail(prefix));
-        }
-        if (loaded.State == EFileState::Unreadable) {
-            return TResult::Failed(reg::AccessDenied, UnreadableDetail(loaded));
-        }
-        if (!loaded.Hive->HasHeader() || !loaded.Hive->Problem().empty()) {
-            return TResult::Failed(reg::BadDatabase, DamagedDetail(loaded));
+        if (TResult refused = RefuseToRewrite(prefix, loaded); !refused.Ok()) {
+            return refused;
         }
         if (TResult refused = RefuseReadOnly(loaded); !refused.Ok()) {
             return refused;
