@@ -469,7 +469,8 @@ template <class TSink> TValueHead ReadValueHead(std::string_view content, std::s
         {"dword:", reg::TypeDword, FormDword},
     };
     for (const TTag& tag : Tags) {
-        if (data.substr(0, tag.Text.size()) == tag.Text) {
+        // The first byte first: a comparison call for every tag of every value adds up in a large hive.
+        if (!data.empty() && data[0] == tag.Text[0] && data.substr(0, tag.Text.size()) == tag.Text) {
             head.Type = tag.Type;
             head.Form = tag.Form;
             head.DataBegin = p + tag.Text.size();
