@@ -1,5 +1,6 @@
 // What a Save costs on a large Wine registry, beside the cost of copying the same file (the floor any
 // safe rewrite has to pay), and what splitting and joining a long list costs.
+#include "bench/support/LargeUserReg.h"
 #include "outlook/ExtensionList.h"
 #include "outlook/OutlookInteraction.h"
 #include "platform/linux/WineHive.h"
@@ -18,35 +19,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A user.reg of about `size` bytes, laid out as Wine writes one, with Outlook's key in the middle.
-std::string GenerateUserReg(std::size_t size) {
-    std::string text = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
-                       "#arch=win64\n";
-    char buffer[256];
-    bool outlookWritten = false;
-    for (int key = 0; text.size() < size; ++key) {
-        if (!outlookWritten && text.size() > size / 2) {
-            text += "\n[Software\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook\\\\Security] 1700000000\n"
-                    "#time=1da1b2c3d4e5f60\n\"Level1Add\"=\".exe;.com\"\n\"Level1Remove\"=\".zip\"\n";
-            outlookWritten = true;
-        }
-        std::snprintf(buffer, sizeof buffer,
-                      "\n[Software\\\\Vendor%d\\\\Application\\\\Settings%05d] 1700000000\n"
-                      "#time=1da1b2c3d4e5f60\n",
-                      key % 97, key);
-        text += buffer;
-        std::snprintf(buffer, sizeof buffer, "\"Path\"=\"C:\\\\Program Files\\\\Vendor\\\\App%d\\\\bin\"\n", key);
-        text += buffer;
-        text += "\"Title\"=\"Caf\\x00e9 \\\"quoted\\\" \\x20ac\"\n\"Count\"=dword:0000002a\n";
-        text += "\"Expand\"=str(2):\"%SystemRoot%\\\\system32\"\n";
-        text += "\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,\\\n"
-                "  18,19,1a,1b,1c,1d,1e,1f\n";
-    }
-    return text;
-}
-
 const std::string& UserReg() {
-    static const std::string bytes = GenerateUserReg(10 * 1024 * 1024);
+    static const std::string bytes = bench::LargeUserReg(
+        10 * 1024 * 1024, "\n[Software\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook\\\\Security] 1700000000\n"
+                          "#time=1da1b2c3d4e5f60\n\"Level1Add\"=\".exe;.com\"\n\"Level1Remove\"=\".zip\"\n");
     return bytes;
 }
 
@@ -79,6 +55,31 @@ void ParseUserReg(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * UserReg().size()));
 }
 BENCHMARK(ParseUserReg)->Unit(benchmark::kMillisecond);
+
+// What reading needs: where each key's sections are, fed in the blocks a read of the file gives.
+void IndexUserReg(benchmark::State& state) {
+    const std::string_view bytes = UserReg();
+    for (auto _ : state) {
+        platform::wine::THiveIndex index;
+        for (std::size_t at = 0; at < bytes.size(); at += 1 << 16) {
+            index.Feed(bytes.substr(at, 1 << 16));
+        }
+        index.Finish();
+        benchmark::DoNotOptimize(index.HasHeader());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * UserReg().size()));
+}
+BENCHMARK(IndexUserReg)->Unit(benchmark::kMillisecond);
+
+// What a write needs before it edits: every line checked, with the file's bytes at hand.
+void CheckUserReg(benchmark::State& state) {
+    for (auto _ : state) {
+        const platform::wine::THiveEdit hive(UserReg());
+        benchmark::DoNotOptimize(hive.Problem());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * UserReg().size()));
+}
+BENCHMARK(CheckUserReg)->Unit(benchmark::kMillisecond);
 
 // One Save of one side, as the main window does it: open or create Security, store Level1Add.
 void SaveOneValue(benchmark::State& state) {

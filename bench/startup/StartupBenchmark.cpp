@@ -5,6 +5,8 @@
 // Each benchmark measures a pair, interleaved: every iteration runs the floor, then the subject, so that
 // both meet the same load of a shared machine. The iteration time is the subject's; the counters give the
 // medians of both and their ratio (subject / floor), and the peak memory of both.
+#include "bench/support/LargeUserReg.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -43,32 +45,6 @@ std::string OutlookSection() {
            "[Software\\\\Microsoft\\\\Office\\\\16.0\\\\Outlook\\\\Security] 1733700000\n#time=1db4a6b1c2d3e40\n"
            "\"Level1Add\"=\"" +
            list + "\"\n\"Level1Remove\"=\"" + list + "\"\n";
-}
-
-// A user.reg of at least `size` bytes as Wine writes one, with Outlook's keys in the middle: a real prefix
-// with Office installed holds tens of thousands of keys.
-std::string UserReg(std::size_t size) {
-    std::string text = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n"
-                       "#arch=win64\n";
-    char buffer[256];
-    bool outlookWritten = false;
-    for (int key = 0; !outlookWritten || text.size() < size; ++key) {
-        if (!outlookWritten && text.size() >= size / 2) {
-            text += OutlookSection();
-            outlookWritten = true;
-        }
-        std::snprintf(buffer, sizeof buffer,
-                      "\n[Software\\\\Vendor%d\\\\Application\\\\Settings%05d] 1700000000\n#time=1da1b2c3d4e5f60\n",
-                      key % 97, key);
-        text += buffer;
-        std::snprintf(buffer, sizeof buffer, "\"Path\"=\"C:\\\\Program Files\\\\Vendor\\\\App%d\\\\bin\"\n", key);
-        text += buffer;
-        text += "\"Title\"=\"Caf\\x00e9 \\\"quoted\\\" \\x20ac\"\n\"Count\"=dword:0000002a\n";
-        text += "\"Expand\"=str(2):\"%SystemRoot%\\\\system32\"\n";
-        text += "\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,\\\n"
-                "  18,19,1a,1b,1c,1d,1e,1f\n";
-    }
-    return text;
 }
 
 // Writes a user.reg last changed a day ago, as the hive of a prefix that is not in use.
@@ -147,7 +123,7 @@ struct TScratch {
                                   "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n" +
                                   OutlookSection();
         WriteHive(Folder / "small", small);
-        LargeHive = UserReg(10 * 1024 * 1024);
+        LargeHive = bench::LargeUserReg(10 * 1024 * 1024, OutlookSection());
         WriteHive(Folder / "large", LargeHive);
         WriteHive(Folder / "save", LargeHive);
     }
