@@ -120,7 +120,7 @@ private:
 /// Where the keys of a Wine registry file are, found in one pass over its bytes as they are read and without
 /// keeping them: which keys exist, and which bytes hold the sections of a key, from which its values are read
 /// (ValueInSections). Reading a large hive this way takes a fraction of the memory and time of THiveFile, which
-/// is for writing. The same bytes give the same keys and sections as THiveFile.
+/// makes a table of every line. The same bytes give the same keys and sections as THiveFile.
 class THiveIndex {
 public:
     /// With `checkLines`, every value is read as well, to find what THiveFile::Problem finds, as a write needs.
