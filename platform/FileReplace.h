@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,11 @@ TReplaceFailure ReplaceFileContent(const std::string& path, std::string_view byt
 /// when the file system cannot give the file a second name. A backup that cannot be made does not stop the
 /// replacement.
 TReplaceFailure ReplaceFileKeepingBackup(const std::string& path, std::string_view oldBytes, std::string_view bytes);
+
+/// The same with the new content given as pieces written one after another, so that a small edit of a large
+/// file need not be joined into a copy of the whole first.
+TReplaceFailure ReplaceFileKeepingBackup(const std::string& path, std::string_view oldBytes,
+                                         std::span<const std::string_view> pieces);
 
 /// The name of the one backup of `path`: the file as it was before the last replacement that kept one.
 std::string BackupOf(const std::string& path);

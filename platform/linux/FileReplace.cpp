@@ -9,6 +9,7 @@
 // No step ever writes into a file that is or was the file, so neither the file nor its backup can tear.
 #include "platform/FileReplace.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -101,9 +102,13 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+bool WriteAll(int fd, std::span<const std::string_view> pieces) {
+    return std::all_of(pieces.begin(), pieces.end(), [fd](std::string_view piece) { return WriteAll(fd, piece); });
+}
+
 // Writes `bytes` to the new file `fd` with the mode and owner of `like`, syncs and closes it; false with
 // errno set when any of that fails (the file is closed either way).
-bool FillNewFile(int fd, const struct stat& like, std::string_view bytes) {
+bool FillNewFile(int fd, const struct stat& like, std::span<const std::string_view> bytes) {
     fchmod(fd, like.st_mode & 07777);
     if (like.st_uid != geteuid() || like.st_gid != getegid()) {
         [[maybe_unused]] const int ignored = fchown(fd, like.st_uid, like.st_gid); // possible only for root
@@ -118,7 +123,7 @@ bool FillNewFile(int fd, const struct stat& like, std::string_view bytes) {
 }
 
 // A device or a pipe cannot be replaced by a file: it gets the bytes as they are.
-TReplaceFailure WriteInPlace(const std::string& path, std::string_view bytes) {
+TReplaceFailure WriteInPlace(const std::string& path, std::span<const std::string_view> bytes) {
     const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0 || !WriteAll(fd, bytes)) {
         const int error = errno;
@@ -149,7 +154,7 @@ void MakeBackup(const std::string& path, const struct stat& current, std::string
     if (link(path.c_str(), temporary.c_str()) != 0) {
         // No second names on this file system: a copy, written as carefully as the new file.
         const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 || !FillNewFile(fd, current, oldBytes)) {
+        if (fd < 0 || !FillNewFile(fd, current, {&oldBytes, 1})) {
             unlink(temporary.c_str());
             return;
         }
@@ -160,7 +165,8 @@ void MakeBackup(const std::string& path, const struct stat& current, std::string
     }
 }
 
-TReplaceFailure Replace(const std::string& given, std::string_view bytes, const std::string_view* oldBytes) {
+TReplaceFailure Replace(const std::string& given, std::span<const std::string_view> bytes,
+                        const std::string_view* oldBytes) {
     const std::string path = ReplacedFile(given);
     RemoveStaleFiles(path);
     Reached(EReplaceStep::StaleRemoved);
@@ -240,11 +246,16 @@ bool IsReadOnlyFile(const std::string& path) {
 }
 
 TReplaceFailure ReplaceFileContent(const std::string& path, std::string_view bytes) {
-    return Replace(path, bytes, nullptr);
+    return Replace(path, {&bytes, 1}, nullptr);
 }
 
 TReplaceFailure ReplaceFileKeepingBackup(const std::string& path, std::string_view oldBytes, std::string_view bytes) {
-    return Replace(path, bytes, &oldBytes);
+    return Replace(path, {&bytes, 1}, &oldBytes);
+}
+
+TReplaceFailure ReplaceFileKeepingBackup(const std::string& path, std::string_view oldBytes,
+                                         std::span<const std::string_view> pieces) {
+    return Replace(path, pieces, &oldBytes);
 }
 
 void RemoveStaleFiles(const std::string& path) {

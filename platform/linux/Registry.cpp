@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <pwd.h>
+#include <span>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -103,15 +104,18 @@ struct TLoadedHive {
 
 // The last version of the file read, kept so that an operation need not read it again while it is as it was:
 // the same path, inode, size and times, either settled when it was read or written by us (under the lock).
-// Reading keeps only the index of its keys, not the bytes, which a large hive would double; the whole file is
-// kept only once a write needed it. The bytes of our own write are checked only when an operation asks.
+// Reading keeps only the index of its keys, not the bytes, which a large hive would double; the index checks
+// every line as a write would, so that a write that follows need only read the bytes. The whole file is kept
+// only once a write needed it. Our own write is kept as the change it made, and made into the new bytes only
+// when an operation asks.
 struct TReadLast {
     std::string Path;
     TFileIdentity Identity;
     bool Trusted = false;
     std::shared_ptr<const THiveIndex> Index;
     std::shared_ptr<const THiveEdit> Hive;
-    std::optional<std::string> Unparsed; // our own last write, not checked yet
+    std::shared_ptr<const THiveEdit> Before; // with Written: the file before our own last write
+    std::optional<wine::TSplice> Written;
 
     void Forget() { *this = {}; }
 
@@ -119,9 +123,10 @@ struct TReadLast {
         return Trusted && Path == path && Identity == identity;
     }
     std::shared_ptr<const THiveEdit> Whole() {
-        if (!Hive && Unparsed) {
-            Hive = std::make_shared<const THiveEdit>(std::move(*Unparsed));
-            Unparsed.reset();
+        if (!Hive && Written) {
+            Hive = std::make_shared<const THiveEdit>(Written->Applied(Before->Bytes()));
+            Before.reset();
+            Written.reset();
         }
         return Hive;
     }
@@ -132,8 +137,9 @@ TReadLast& ReadLast() {
     return last;
 }
 
-// After our own replacement of `path` with `bytes`: the next operation takes them without reading the file.
-void RememberWritten(const std::string& path, std::string bytes) {
+// After our own replacement of `path`, `before` changed by `change`: the next operation takes the result
+// without reading the file.
+void RememberWritten(const std::string& path, std::shared_ptr<const THiveEdit> before, wine::TSplice change) {
     TReadLast& last = ReadLast();
     struct stat info {};
     last.Forget();
@@ -142,8 +148,10 @@ void RememberWritten(const std::string& path, std::string bytes) {
     }
     last.Path = path;
     last.Identity = TFileIdentity::Of(info);
-    last.Trusted = static_cast<std::size_t>(info.st_size) == bytes.size();
-    last.Unparsed = std::move(bytes);
+    last.Trusted = static_cast<std::size_t>(info.st_size) ==
+                   before->Bytes().size() - (change.End - change.Begin) + change.Text.size();
+    last.Before = std::move(before);
+    last.Written = std::move(change);
 }
 
 // Reads what is left of `fd` in blocks, handing each to `take`; the error, or 0.
@@ -181,7 +189,7 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     const bool known = fstat(fd, &info) == 0;
     const TFileIdentity before = known ? TFileIdentity::Of(info) : TFileIdentity{};
     loaded.Identity = before;
-    if (known && last.Holds(loaded.Path, before) && (need == ENeed::Index || last.Hive || last.Unparsed)) {
+    if (known && last.Holds(loaded.Path, before) && (need == ENeed::Index || last.Hive || last.Written)) {
         close(fd);
         loaded.State = EFileState::Present;
         loaded.Hive = need == ENeed::Whole || !last.Index ? last.Whole() : last.Hive;
@@ -190,8 +198,11 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     }
     timespec readAt{};
     clock_gettime(CLOCK_REALTIME, &readAt);
+    // The index of this very file, which checked its lines, when it is at hand: the bytes then need no second pass.
+    std::shared_ptr<const THiveIndex> checked =
+        known && need == ENeed::Whole && last.Holds(loaded.Path, before) ? last.Index : nullptr;
     std::string bytes;
-    auto index = std::make_shared<THiveIndex>();
+    auto index = std::make_shared<THiveIndex>(true);
     std::size_t size = 0;
     if (need == ENeed::Whole && known && info.st_size > 0) {
         bytes.reserve(static_cast<std::size_t>(info.st_size));
@@ -220,7 +231,7 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     last.Identity = before;
     last.Trusted = steady;
     if (need == ENeed::Whole) {
-        last.Hive = loaded.Hive = std::make_shared<const THiveEdit>(std::move(bytes));
+        last.Hive = loaded.Hive = std::make_shared<const THiveEdit>(std::move(bytes), steady ? checked : nullptr);
     } else {
         index->Finish();
         last.Index = loaded.Index = std::move(index);
@@ -330,8 +341,9 @@ std::string ReplaceFailureAdvice(const std::string& path, int error) {
     return "Make sure its folder is writable and the disk has room, then save again.";
 }
 
-// Writes `bytes` over `path` so that the file is either all old or all new, keeping its mode and owner.
-TResult ReplaceFile(const std::string& path, const std::string& oldBytes, const std::string& bytes) {
+// Writes `bytes`, piece after piece, over `path` so that the file is either all old or all new, keeping its mode and
+// owner.
+TResult ReplaceFile(const std::string& path, std::string_view oldBytes, std::span<const std::string_view> bytes) {
     const TReplaceFailure failure = ReplaceFileKeepingBackup(path, oldBytes, bytes);
     if (!failure.Failed()) {
         return {};
@@ -410,8 +422,8 @@ public:
                 }
             }
         } else if (result = refusal(); result.Ok()) {
-            result = Modify(prefix, [&](const THiveEdit& hive, std::string& bytes) {
-                bytes = hive.WithKey(path, wine::NowTicks());
+            result = Modify(prefix, [&](const THiveEdit& hive, wine::TSplice& change) {
+                change = {0, hive.Bytes().size(), hive.WithKey(path, wine::NowTicks())};
                 return TResult{};
             });
         }
@@ -486,11 +498,11 @@ public:
         }
         const wine::TValueData value{type, std::string(reinterpret_cast<const char*>(data), data ? size : 0)};
         const std::string& path = found->second.Path;
-        const TResult result = Modify(found->second.Prefix, [&](const THiveEdit& hive, std::string& bytes) {
+        const TResult result = Modify(found->second.Prefix, [&](const THiveEdit& hive, wine::TSplice& change) {
             if (!hive.KeyExists(path)) {
                 return TResult::Failed(reg::KeyDeleted, "The key " + path + " was deleted meanwhile.");
             }
-            bytes = hive.WithValue(path, name, value, wine::NowTicks());
+            change = hive.ValueChange(path, name, value, wine::NowTicks());
             return TResult{};
         });
         return result.Ok() ? reg::Success : Fail(result.Status, result.Detail);
@@ -522,8 +534,8 @@ private:
         return key;
     }
 
-    // One read-modify-write of the prefix's user.reg under the wineserver lock. `edit` gives the new bytes.
-    TResult Modify(const std::string& prefix, const std::function<TResult(const THiveEdit&, std::string&)>& edit) {
+    // One read-modify-write of the prefix's user.reg under the wineserver lock. `edit` gives the change.
+    TResult Modify(const std::string& prefix, const std::function<TResult(const THiveEdit&, wine::TSplice&)>& edit) {
         const wine::TServerLock lock(prefix);
         if (!lock.Held()) {
             return TResult::Failed(reg::LockViolation, BusyDetail(lock.Failure()));
@@ -535,17 +547,21 @@ private:
         if (TResult refused = RefuseReadOnly(loaded); !refused.Ok()) {
             return refused;
         }
-        std::string bytes;
-        if (TResult result = edit(*loaded.Hive, bytes); !result.Ok()) {
+        wine::TSplice change;
+        if (TResult result = edit(*loaded.Hive, change); !result.Ok()) {
             return result;
         }
-        if (bytes == loaded.Hive->Bytes()) {
+        const std::string_view old = loaded.Hive->Bytes();
+        if (change.ChangesNothing(old)) {
             RemoveStaleFiles(loaded.Path);
             return {};
         }
-        TResult result = ReplaceFile(loaded.Path, loaded.Hive->Bytes(), bytes);
+        // Written as the bytes before the change, the change and the bytes after it: a large file is not
+        // copied whole for a small edit.
+        const std::string_view pieces[] = {old.substr(0, change.Begin), change.Text, old.substr(change.End)};
+        TResult result = ReplaceFile(loaded.Path, old, pieces);
         if (result.Ok()) {
-            RememberWritten(loaded.Path, std::move(bytes));
+            RememberWritten(loaded.Path, loaded.Hive, std::move(change));
         }
         return result;
     }

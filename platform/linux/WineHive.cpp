@@ -1241,9 +1241,31 @@ std::vector<THiveIndex::TRange> THiveIndex::Sections(std::string_view path) cons
     return ranges;
 }
 
-THiveEdit::THiveEdit(std::string bytes) : FBytes(std::move(bytes)) {
-    FIndex.Feed(FBytes);
-    FIndex.Finish();
+std::string TSplice::Applied(std::string_view bytes) const {
+    std::string result;
+    result.reserve(bytes.size() - (End - Begin) + Text.size());
+    result.append(bytes.substr(0, Begin)).append(Text).append(bytes.substr(End));
+    return result;
+}
+
+namespace {
+
+std::shared_ptr<const THiveIndex> CheckedIndex(std::string_view bytes) {
+    auto index = std::make_shared<THiveIndex>(true);
+    index->Feed(bytes);
+    index->Finish();
+    return index;
+}
+
+} // namespace
+
+THiveEdit::THiveEdit(std::string bytes) : THiveEdit(std::move(bytes), nullptr) {}
+
+THiveEdit::THiveEdit(std::string bytes, std::shared_ptr<const THiveIndex> checked)
+    : FBytes(std::move(bytes)), FIndex(std::move(checked)) {
+    if (!FIndex || !FIndex->ChecksLines() || FIndex->Size() != FBytes.size()) {
+        FIndex = CheckedIndex(FBytes);
+    }
     if (FBytes.size() >= std::numeric_limits<std::uint32_t>::max()) {
         FTooLarge = TooLargeProblem;
     }
@@ -1251,7 +1273,7 @@ THiveEdit::THiveEdit(std::string bytes) : FBytes(std::move(bytes)) {
 
 std::optional<TValueData> THiveEdit::Value(std::string_view path, std::string_view name) const {
     std::vector<std::string> sections;
-    for (const THiveIndex::TRange& range : FIndex.Sections(path)) {
+    for (const THiveIndex::TRange& range : FIndex->Sections(path)) {
         sections.emplace_back(FBytes, range.Begin, range.End - range.Begin);
     }
     return ValueInSections(path, name, sections);
@@ -1261,11 +1283,12 @@ std::string THiveEdit::WithKey(std::string_view path, TTicks now) const {
     return KeyExists(path) ? FBytes : THiveFile(FBytes).WithKey(path, now);
 }
 
-std::string THiveEdit::WithValue(std::string_view path, std::string_view name, const TValueData& value,
-                                 TTicks now) const {
-    const auto ranges = FIndex.Sections(path);
+TSplice THiveEdit::ValueChange(std::string_view path, std::string_view name, const TValueData& value,
+                               TTicks now) const {
+    const auto ranges = FIndex->Sections(path);
     if (ranges.size() != 1) {
-        return THiveFile(FBytes).WithValue(path, name, value, now); // a new key, or one split over sections
+        // A new key, or one split over sections.
+        return {0, FBytes.size(), THiveFile(FBytes).WithValue(path, name, value, now)};
     }
     // The key's one section as a file of its own, after the file's own first line, so that new lines end as
     // the file's do: THiveFile changes it as it would in the whole file, and the rest stays as it is.
@@ -1275,10 +1298,7 @@ std::string THiveEdit::WithValue(std::string_view path, std::string_view name, c
     std::string section = FBytes.substr(0, headerEnd);
     section.append(FBytes, begin, end - begin);
     const std::string edited = THiveFile(std::move(section)).WithValue(path, name, value, now);
-    std::string bytes;
-    bytes.reserve(FBytes.size() - (end - begin) + (edited.size() - headerEnd));
-    bytes.append(FBytes, 0, begin).append(edited, headerEnd).append(FBytes, end);
-    return bytes;
+    return {begin, end, edited.substr(headerEnd)};
 }
 
 std::optional<TValueData> ValueInSections(std::string_view path, std::string_view name,

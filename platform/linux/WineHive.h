@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -135,6 +136,9 @@ public:
     bool HasHeader() const { return FHasHeader; }
     const std::string& Problem() const { return FProblem; }
     bool KeyExists(std::string_view path) const;
+    bool ChecksLines() const { return FCheckLines; }
+    /// How many bytes were fed.
+    std::uint64_t Size() const { return FLineBegin + FCarry.size(); }
 
     struct TRange {
         std::uint64_t Begin = 0; // the section's header line
@@ -166,25 +170,44 @@ private:
     std::string FProblem;
 };
 
+/// A change of a file's bytes: those from Begin to End become Text.
+struct TSplice {
+    std::size_t Begin = 0;
+    std::size_t End = 0;
+    std::string Text;
+
+    bool ChangesNothing(std::string_view bytes) const { return bytes.substr(Begin, End - Begin) == Text; }
+    /// `bytes` with the change made.
+    std::string Applied(std::string_view bytes) const;
+};
+
 /// A whole Wine registry file to be changed: its lines checked as THiveFile checks them, and a value set by
 /// editing its key's section alone, which spares the tables of every line that THiveFile makes. It changes the
 /// bytes exactly as THiveFile does.
 class THiveEdit {
 public:
     explicit THiveEdit(std::string bytes);
+    /// With an index of these very bytes made to check the lines, which spares reading them again. An index of
+    /// another size, or one that did not check, is not taken.
+    THiveEdit(std::string bytes, std::shared_ptr<const THiveIndex> checked);
 
     const std::string& Bytes() const { return FBytes; }
     /// As THiveFile's.
-    bool HasHeader() const { return FIndex.HasHeader(); }
-    const std::string& Problem() const { return FTooLarge.empty() ? FIndex.Problem() : FTooLarge; }
-    bool KeyExists(std::string_view path) const { return FIndex.KeyExists(path); }
+    bool HasHeader() const { return FIndex->HasHeader(); }
+    const std::string& Problem() const { return FTooLarge.empty() ? FIndex->Problem() : FTooLarge; }
+    bool KeyExists(std::string_view path) const { return FIndex->KeyExists(path); }
     std::optional<TValueData> Value(std::string_view path, std::string_view name) const;
     std::string WithKey(std::string_view path, TTicks now) const;
-    std::string WithValue(std::string_view path, std::string_view name, const TValueData& value, TTicks now) const;
+    std::string WithValue(std::string_view path, std::string_view name, const TValueData& value, TTicks now) const {
+        return ValueChange(path, name, value, now).Applied(FBytes);
+    }
+    /// What WithValue changes, as a splice of the bytes: the key's one section, or the whole file when the key
+    /// is new or split over several sections.
+    TSplice ValueChange(std::string_view path, std::string_view name, const TValueData& value, TTicks now) const;
 
 private:
     std::string FBytes;
-    THiveIndex FIndex{true};
+    std::shared_ptr<const THiveIndex> FIndex;
     std::string FTooLarge; // THiveFile, which edits a new key, reads no file of 4 GiB or more
 };
 

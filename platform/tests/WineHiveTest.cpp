@@ -17,6 +17,7 @@
 #include <functional>
 #include <iostream>
 #include <linux/fs.h>
+#include <memory>
 #include <regex>
 #include <sched.h>
 #include <sys/ioctl.h>
@@ -398,12 +399,28 @@ TEST(WineHiveIndex, findsAndChangesWhatTheWholeParseDoes) {
         for (const std::size_t block : {std::size_t(1), std::size_t(3), std::size_t(64), bytes.size() + 1}) {
             SCOPED_TRACE("read " + std::to_string(block) + " bytes at a time");
             platform::wine::THiveIndex index;
+            auto checked = std::make_shared<platform::wine::THiveIndex>(true);
             for (std::size_t at = 0; at < bytes.size(); at += block) {
                 index.Feed(std::string_view(bytes).substr(at, block));
+                checked->Feed(std::string_view(bytes).substr(at, block));
             }
             index.Finish();
+            checked->Finish();
             EXPECT_EQ(index.HasHeader(), whole.HasHeader());
             EXPECT_EQ(index.Problem(), "") << "checked without being asked to";
+            // A write takes the index that reading made, checked, instead of reading the lines again.
+            const platform::wine::THiveEdit reused(bytes, checked);
+            EXPECT_EQ(reused.Problem(), whole.Problem());
+            // One that did not check, or was made of other bytes, is not taken.
+            EXPECT_EQ(platform::wine::THiveEdit(bytes, std::make_shared<platform::wine::THiveIndex>(index)).Problem(),
+                      whole.Problem());
+            const std::string longer = bytes + "\n[";
+            EXPECT_EQ(platform::wine::THiveEdit(longer, checked).Problem(), THiveFile(longer).Problem());
+            for (const char* key : {"A", "B", "Software\\Microsoft\\Office\\16.0\\Outlook\\Security"}) {
+                EXPECT_EQ(Printable(reused.WithValue(key, "v", value, Now)),
+                          Printable(whole.WithValue(key, "v", value, Now)))
+                    << key;
+            }
             for (const char* key : keys) {
                 EXPECT_EQ(index.KeyExists(key), whole.KeyExists(key)) << key;
                 std::vector<std::string> sections;
@@ -441,36 +458,53 @@ TEST(WineHiveFile, changesNothingWhenNothingIsWritten) {
     EXPECT_EQ(prefix.Files(), std::vector<std::string>{"user.reg"});
 }
 
-TEST(WineHiveFile, oneWriteChangesOnlyTheLinesItShould) {
-    const std::string original = Fixture();
-    TPrefix prefix(original);
-    {
-        TKey security(Security, reg::AccessWrite, true);
-        ASSERT_EQ(security.Set("Level1Add", std::string(".vbs;\"my file\"\0", 15)), reg::Success) << security.Detail();
-    }
-    const std::string written = prefix.Bytes();
-    std::smatch match;
-    ASSERT_TRUE(std::regex_search(written, match, std::regex(R"(Security\] (\d+)\r\n#time=([0-9a-f]+)\r\n)")));
-    const std::string seconds = match[1];
-    const std::string ticks = match[2];
-    std::string expected = original;
-    const auto replace = [&](const std::string& from, const std::string& to) {
-        const auto at = expected.find(from);
-        ASSERT_NE(at, std::string::npos) << from;
-        expected.replace(at, from.size(), to);
-    };
-    replace("Security] 1700000001\r\n", "Security] " + seconds + "\r\n");
-    replace("#time=1da1b2c3d4e5f61\r\n", "#time=" + ticks + "\r\n");
-    replace("\"Level1Add\"=\".exe;.com\"\r\n", "\"Level1Add\"=\".vbs;\\\"my file\\\"\"\r\n");
-    EXPECT_EQ(Printable(written), Printable(expected));
+// Settled, so that the file is trusted as read: its times are older than the file system's tick.
+void SetTimesADayAgo(const fs::path& file) {
+    const timespec dayAgo[2] = {{time(nullptr) - 86400, 0}, {time(nullptr) - 86400, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), dayAgo, 0), 0);
+}
 
-    // Both timestamps tell the moment of the write, in Wine's two units.
-    const auto now = static_cast<long long>(std::time(nullptr));
-    EXPECT_NEAR(std::stoll(seconds), now, 60);
-    EXPECT_NEAR(static_cast<double>(std::stoull(ticks, nullptr, 16) / 10000000ULL - 11644473600ULL),
-                static_cast<double>(now), 60);
-    // The file as it was stays beside it as the one backup.
-    EXPECT_EQ(testsupport::ReadFileBytes(prefix.Folder() / "user.reg.vellicor-backup"), original);
+// Also when the file was read before, settled, so that the write takes what reading found.
+TEST(WineHiveFile, oneWriteChangesOnlyTheLinesItShould) {
+    for (const bool readFirst : {false, true}) {
+        SCOPED_TRACE(readFirst ? "read first" : "written at once");
+        const std::string original = Fixture();
+        TPrefix prefix(original);
+        const std::string value(".vbs;\"my file\"\0", 15);
+        {
+            if (readFirst) {
+                SetTimesADayAgo(prefix.UserReg());
+                TKey reading(Security, reg::AccessRead, true);
+                ASSERT_EQ(reading.Get("Level1Add"), (TValueData{reg::TypeSz, std::string(".exe;.com\0", 10)}));
+            }
+            TKey security(Security, reg::AccessWrite, true);
+            ASSERT_EQ(security.Set("Level1Add", value), reg::Success) << security.Detail();
+            EXPECT_EQ(security.Get("Level1Add"), (TValueData{reg::TypeSz, value}));
+        }
+        const std::string written = prefix.Bytes();
+        std::smatch match;
+        ASSERT_TRUE(std::regex_search(written, match, std::regex(R"(Security\] (\d+)\r\n#time=([0-9a-f]+)\r\n)")));
+        const std::string seconds = match[1];
+        const std::string ticks = match[2];
+        std::string expected = original;
+        const auto replace = [&](const std::string& from, const std::string& to) {
+            const auto at = expected.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            expected.replace(at, from.size(), to);
+        };
+        replace("Security] 1700000001\r\n", "Security] " + seconds + "\r\n");
+        replace("#time=1da1b2c3d4e5f61\r\n", "#time=" + ticks + "\r\n");
+        replace("\"Level1Add\"=\".exe;.com\"\r\n", "\"Level1Add\"=\".vbs;\\\"my file\\\"\"\r\n");
+        EXPECT_EQ(Printable(written), Printable(expected));
+
+        // Both timestamps tell the moment of the write, in Wine's two units.
+        const auto now = static_cast<long long>(std::time(nullptr));
+        EXPECT_NEAR(std::stoll(seconds), now, 60);
+        EXPECT_NEAR(static_cast<double>(std::stoull(ticks, nullptr, 16) / 10000000ULL - 11644473600ULL),
+                    static_cast<double>(now), 60);
+        // The file as it was stays beside it as the one backup.
+        EXPECT_EQ(testsupport::ReadFileBytes(prefix.Folder() / "user.reg.vellicor-backup"), original);
+    }
 }
 
 TEST(WineHiveFile, refusesToRewriteAFileItCannotReadAndLeavesItAsItWas) {
@@ -488,18 +522,26 @@ TEST(WineHiveFile, refusesToRewriteAFileItCannotReadAndLeavesItAsItWas) {
         {h + security + "\"Level1Add\"=\".exe\"\n\n[A 1\n", TValueData{reg::TypeSz, ".exe\0"s}},
     };
     for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Bytes);
-        TPrefix prefix(c.Bytes);
-        TKey reading(Security, reg::AccessRead, true);
-        ASSERT_EQ(reading.Status(), reg::Success);
-        EXPECT_EQ(reading.Get("Level1Add"), c.Read);
-        TKey created("A\\New", reg::AccessWrite, true);
-        EXPECT_EQ(created.Status(), reg::BadDatabase);
-        EXPECT_NE(created.Detail().find("cannot be understood"), std::string::npos) << created.Detail();
-        TKey existing(Security, reg::AccessWrite, true);
-        EXPECT_NE(existing.Status(), reg::Success);
-        EXPECT_EQ(prefix.Bytes(), c.Bytes);
-        EXPECT_EQ(prefix.Files(), std::vector<std::string>{"user.reg"});
+        // Read first, settled, the write takes what reading found.
+        for (const bool settled : {false, true}) {
+            SCOPED_TRACE(c.Bytes + (settled ? " (settled)" : ""));
+            TPrefix prefix(c.Bytes);
+            if (settled) {
+                SetTimesADayAgo(prefix.UserReg());
+            }
+            TKey reading(Security, reg::AccessRead, true);
+            ASSERT_EQ(reading.Status(), reg::Success);
+            EXPECT_EQ(reading.Get("Level1Add"), c.Read);
+            TKey created("A\\New", reg::AccessWrite, true);
+            EXPECT_EQ(created.Status(), reg::BadDatabase);
+            EXPECT_NE(created.Detail().find("cannot be understood (" + THiveFile(c.Bytes).Problem() + ")"),
+                      std::string::npos)
+                << created.Detail();
+            TKey existing(Security, reg::AccessWrite, true);
+            EXPECT_NE(existing.Status(), reg::Success);
+            EXPECT_EQ(prefix.Bytes(), c.Bytes);
+            EXPECT_EQ(prefix.Files(), std::vector<std::string>{"user.reg"});
+        }
     }
 }
 
@@ -751,9 +793,7 @@ TEST(WineHiveFile, seesAnotherWritersChangeThatKeepsSizeAndTime) {
         if (c.OwnWriteFirst) {
             ASSERT_EQ(security.Set("Level1Add", ".exe;.com\0"s), reg::Success);
         }
-        // Settled, so that the file is trusted as read: its times are older than the file system's tick.
-        const timespec dayAgo[2] = {{time(nullptr) - 86400, 0}, {time(nullptr) - 86400, 0}};
-        ASSERT_EQ(utimensat(AT_FDCWD, prefix.UserReg().c_str(), dayAgo, 0), 0);
+        SetTimesADayAgo(prefix.UserReg());
         usleep(100'000);
         ASSERT_EQ(security.Get("Level1Add"), (TValueData{reg::TypeSz, std::string(".exe;.com\0", 10)}));
 
@@ -762,7 +802,7 @@ TEST(WineHiveFile, seesAnotherWritersChangeThatKeepsSizeAndTime) {
         ASSERT_NE(at, std::string::npos);
         changed.replace(at, 9, ".exe;.cxm");
         c.Change(prefix.UserReg(), changed);
-        ASSERT_EQ(utimensat(AT_FDCWD, prefix.UserReg().c_str(), dayAgo, 0), 0);
+        SetTimesADayAgo(prefix.UserReg());
         EXPECT_EQ(fs::file_size(prefix.UserReg()), changed.size());
         EXPECT_EQ(security.Get("Level1Add"), (TValueData{reg::TypeSz, std::string(".exe;.cxm\0", 10)}));
     }

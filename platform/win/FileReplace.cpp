@@ -82,15 +82,17 @@ HANDLE CreateTemporary(const std::string& path, std::string& temporary) {
     return INVALID_HANDLE_VALUE;
 }
 
-// Writes and flushes `bytes` to `handle` and closes it; false with the last error set when any of that fails.
-bool FillNewFile(HANDLE handle, std::string_view bytes) {
-    std::size_t done = 0;
+// Writes and flushes `pieces` to `handle`, one after another, and closes it; false with the last error set when
+// any of that fails.
+bool FillNewFile(HANDLE handle, std::span<const std::string_view> pieces) {
     bool ok = true;
-    while (ok && done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        DWORD written = 0;
-        ok = WriteFile(handle, bytes.data() + done, chunk, &written, nullptr) != FALSE;
-        done += written;
+    for (const std::string_view bytes : pieces) {
+        for (std::size_t done = 0; ok && done < bytes.size();) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+            DWORD written = 0;
+            ok = WriteFile(handle, bytes.data() + done, chunk, &written, nullptr) != FALSE;
+            done += written;
+        }
     }
     ok = ok && FlushFileBuffers(handle) != FALSE;
     const DWORD error = GetLastError();
@@ -111,7 +113,7 @@ void MakeBackup(const std::string& path, std::string_view oldBytes) {
     std::string temporary = BackupTemporaryOf(path);
     const HANDLE handle =
         CreateFileW(Wide(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE || !FillNewFile(handle, oldBytes)) {
+    if (handle == INVALID_HANDLE_VALUE || !FillNewFile(handle, {&oldBytes, 1})) {
         DeleteFileW(Wide(temporary).c_str());
         return;
     }
@@ -121,7 +123,8 @@ void MakeBackup(const std::string& path, std::string_view oldBytes) {
     }
 }
 
-TReplaceFailure Replace(const std::string& given, std::string_view bytes, const std::string_view* oldBytes) {
+TReplaceFailure Replace(const std::string& given, std::span<const std::string_view> bytes,
+                        const std::string_view* oldBytes) {
     const std::string path = ReplacedFile(given);
     RemoveStaleFiles(path);
     Reached(EReplaceStep::StaleRemoved);
@@ -192,11 +195,16 @@ bool IsReadOnlyFile(const std::string& path) {
 }
 
 TReplaceFailure ReplaceFileContent(const std::string& path, std::string_view bytes) {
-    return Replace(path, bytes, nullptr);
+    return Replace(path, {&bytes, 1}, nullptr);
 }
 
 TReplaceFailure ReplaceFileKeepingBackup(const std::string& path, std::string_view oldBytes, std::string_view bytes) {
-    return Replace(path, bytes, &oldBytes);
+    return Replace(path, {&bytes, 1}, &oldBytes);
+}
+
+TReplaceFailure ReplaceFileKeepingBackup(const std::string& path, std::string_view oldBytes,
+                                         std::span<const std::string_view> pieces) {
+    return Replace(path, pieces, &oldBytes);
 }
 
 void RemoveStaleFiles(const std::string& path) {
