@@ -2,6 +2,7 @@
 
 #include "app/Display.h"
 #include "help/binding/HTMLHelpViewer.h"
+#include "platform/Registry.h"
 #include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
 #include "ui/Application.h"
@@ -62,6 +63,9 @@ int RunProgram(int argc, char** argv, const std::function<void()>& whenShown) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 2;
     }
+
+    // A large hive takes a while to read: it is read while the windows are set up.
+    platform::ReadCurrentUserHiveAhead();
 
     // Module initialisation, in dependency order.
     InitializeSettingsUnit();

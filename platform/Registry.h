@@ -71,4 +71,9 @@ public:
 /// $WINEPREFIX, else ~/.wine, looked up afresh by every operation.
 IRegistry& CurrentUserRegistry();
 
+/// Starts reading the current user's hive on a thread of its own, so that the first operations find it read
+/// while the program sets up its windows. Call it once the prefix is chosen. Windows: nothing to do, the system
+/// holds the hive.
+void ReadCurrentUserHiveAhead();
+
 } // namespace platform

@@ -26,6 +26,7 @@
 #include <span>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -239,6 +240,37 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     return loaded;
 }
 
+// A read of the hive started ahead on a thread of its own. It only fills ReadLast(); every operation waits for
+// it first, so that the cache is never used by two threads at once.
+class TReadAhead {
+public:
+    ~TReadAhead() { Wait(); }
+
+    void Start(std::string prefix) {
+        Wait();
+        FThread = std::thread([prefix = std::move(prefix)] {
+            try {
+                LoadHive(prefix, ENeed::Index);
+            } catch (...) {
+                ReadLast().Forget(); // a head start only: the operation that needs the hive reads it itself
+            }
+        });
+    }
+    void Wait() {
+        if (FThread.joinable()) {
+            FThread.join();
+        }
+    }
+
+private:
+    std::thread FThread;
+};
+
+TReadAhead& ReadAhead() {
+    static TReadAhead ahead;
+    return ahead;
+}
+
 bool KeyExists(const TLoadedHive& loaded, std::string_view path) {
     return loaded.Hive ? loaded.Hive->KeyExists(path) : loaded.Index->KeyExists(path);
 }
@@ -380,6 +412,7 @@ class TWineRegistry final : public IRegistry {
 public:
     long OpenKey(std::string_view path, std::uint32_t access, TRegKey& key) override {
         FDetail.clear();
+        ReadAhead().Wait();
         key = 0;
         const std::string prefix = PrefixFolder();
         const TLoadedHive loaded = LoadHive(prefix, ENeed::Index);
@@ -395,6 +428,7 @@ public:
 
     long CreateKey(std::string_view path, std::uint32_t access, TRegKey& key) override {
         FDetail.clear();
+        ReadAhead().Wait();
         key = 0;
         const bool writing = (access & reg::AccessSetValue) != 0;
         const std::string prefix = PrefixFolder();
@@ -443,6 +477,7 @@ public:
     long QueryValue(TRegKey key, std::string_view name, std::uint32_t* type, unsigned char* data,
                     std::uint32_t* size) override {
         FDetail.clear();
+        ReadAhead().Wait();
         const auto found = FKeys.find(key);
         if (found == FKeys.end()) {
             return reg::InvalidHandle;
@@ -486,6 +521,7 @@ public:
     long SetValue(TRegKey key, std::string_view name, std::uint32_t type, const unsigned char* data,
                   std::uint32_t size) override {
         FDetail.clear();
+        ReadAhead().Wait();
         const auto found = FKeys.find(key);
         if (found == FKeys.end()) {
             return reg::InvalidHandle;
@@ -576,6 +612,11 @@ private:
 IRegistry& CurrentUserRegistry() {
     static TWineRegistry registry;
     return registry;
+}
+
+void ReadCurrentUserHiveAhead() {
+    ReadLast(); // made first, so that it outlives the thread that fills it
+    ReadAhead().Start(PrefixFolder());
 }
 
 } // namespace platform

@@ -764,6 +764,47 @@ TEST(WineHiveFile, aFileThatCannotOrMustNotBeReplacedIsRefusedNamingWhatWasFound
     }
 }
 
+// Reading ahead on a thread of its own changes nothing that the operations after it find or do, whatever happens
+// to the file in between.
+TEST(WineHiveFile, readingAheadChangesNothingThatReadingAndWritingFind) {
+    using namespace std::string_literals;
+    struct TCase {
+        const char* Name;
+        std::function<void(TPrefix&)> Between; // what happens after reading ahead started
+        std::optional<TValueData> Read;
+    };
+    const TValueData fixtureValue{reg::TypeSz, ".exe;.com\0"s};
+    const auto replaced = [](TPrefix& prefix) {
+        std::string changed = prefix.Bytes();
+        changed.replace(changed.find(".exe;.com"), 9, ".exe;.cxm");
+        testsupport::WriteFileBytes(prefix.UserReg().string() + ".new", changed);
+        fs::rename(prefix.UserReg().string() + ".new", prefix.UserReg());
+        SetTimesADayAgo(prefix.UserReg());
+    };
+    const TCase cases[] = {
+        {"nothing", [](TPrefix&) {}, fixtureValue},
+        {"replaced by another writer", replaced, TValueData{reg::TypeSz, ".exe;.cxm\0"s}},
+        {"removed", [](TPrefix& prefix) { fs::remove(prefix.UserReg()); }, std::nullopt},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPrefix prefix(Fixture());
+        SetTimesADayAgo(prefix.UserReg());
+        platform::ReadCurrentUserHiveAhead();
+        c.Between(prefix);
+        TKey reading(Security, reg::AccessRead, false);
+        EXPECT_EQ(reading.Get("Level1Add"), c.Read);
+        if (c.Read) {
+            TKey writing(Security, reg::AccessWrite, true);
+            ASSERT_EQ(writing.Set("Level1Remove", ".txt\0"s), reg::Success) << writing.Detail();
+            const THiveFile written(prefix.Bytes());
+            EXPECT_EQ(written.Problem(), "");
+            EXPECT_EQ(written.Value(Security, "Level1Add"), c.Read);
+            EXPECT_EQ(written.Value(Security, "Level1Remove"), (TValueData{reg::TypeSz, ".txt\0"s}));
+        }
+    }
+}
+
 // A hive read once is taken again without reading only while it is the same file as then: another writer's
 // change is seen even when it keeps the size and sets the modification time back.
 TEST(WineHiveFile, seesAnotherWritersChangeThatKeepsSizeAndTime) {

@@ -63,4 +63,6 @@ IRegistry& CurrentUserRegistry() {
     return registry;
 }
 
+void ReadCurrentUserHiveAhead() {}
+
 } // namespace platform
