@@ -414,11 +414,28 @@ std::size_t AppendKeyPath(std::u16string& names, std::string_view content, std::
     names.resize(pathBegin + (content.size() - pos));
     char16_t* const first = names.data() + pathBegin;
     char16_t* out = first;
-    const std::size_t end = ParseEscaped(content, pos + 1, ']', [&](char16_t unit) {
+    const auto put = [&](char16_t unit) {
         if (unit != u'\\' || (out != first && out[-1] != u'\\')) {
             *out++ = FoldUnit(unit);
         }
-    });
+    };
+    // Most names are plain ASCII whose only escapes are doubled backslashes: those are taken here, a byte at a
+    // time, and the rest of a name from the first other escape or byte beyond ASCII on the general way.
+    std::size_t p = pos + 1;
+    for (; p < content.size(); ++p) {
+        const char c = content[p];
+        if (c == ']' || static_cast<unsigned char>(c) >= 0x80) {
+            break;
+        }
+        if (c == '\\') {
+            if (p + 1 >= content.size() || content[p + 1] != '\\') {
+                break;
+            }
+            ++p;
+        }
+        put(static_cast<char16_t>(c));
+    }
+    const std::size_t end = ParseEscaped(content, p, ']', put);
     if (end == NoPosition) {
         names.resize(pathBegin);
         return NoPosition;
