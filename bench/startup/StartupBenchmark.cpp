@@ -282,6 +282,16 @@ void BM_StartupXcb(benchmark::State& state) {
     MeasurePair(state, {VELLICOR_MINIMAL_PROBE, Prefix("small")}, {VELLICOR_STARTUP_PROBE, Prefix("small")},
                 EPlatform::Xcb);
 }
+// The same against the smallest window with a label and a menu bar: what the program adds to the fonts and the
+// menu bar that any such window loads.
+void BM_StartupOffscreenVsTextWindow(benchmark::State& state) {
+    MeasurePair(state, {VELLICOR_TEXT_WINDOW_PROBE, Prefix("small")}, {VELLICOR_STARTUP_PROBE, Prefix("small")},
+                EPlatform::Offscreen);
+}
+void BM_StartupXcbVsTextWindow(benchmark::State& state) {
+    MeasurePair(state, {VELLICOR_TEXT_WINDOW_PROBE, Prefix("small")}, {VELLICOR_STARTUP_PROBE, Prefix("small")},
+                EPlatform::Xcb);
+}
 // The same lists in a 10 MB user.reg, against the small hive: the cost of the hive's size alone.
 void BM_StartupLargeHiveVsSmall(benchmark::State& state) {
     MeasurePair(state, {VELLICOR_STARTUP_PROBE, Prefix("small")}, {VELLICOR_STARTUP_PROBE, Prefix("large")},
@@ -300,6 +310,8 @@ void BM_SaveLargeHiveVsSafeCopy(benchmark::State& state) {
 
 BENCHMARK(BM_StartupOffscreen)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 BENCHMARK(BM_StartupXcb)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+BENCHMARK(BM_StartupOffscreenVsTextWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+BENCHMARK(BM_StartupXcbVsTextWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 BENCHMARK(BM_StartupLargeHiveVsSmall)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 BENCHMARK(BM_StartupLargeHiveVsMinimal)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(9);
 BENCHMARK(BM_SaveLargeHiveVsSafeCopy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
