@@ -3,6 +3,7 @@
 #include "platform/Registry.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 namespace {
@@ -558,6 +559,17 @@ TListHints::TListHints(const TExtensionList& allowList, const TExtensionList& bl
     for (const auto& entry : blockList) {
         FBlock[NormalizedEntry(entry)].push_back(entry);
     }
+    // What the policy says of a whole side holds for each of its entries: worked out once, not per entry.
+    if (const auto ignored = UserRemoveIgnoredBecause(FLayers)) {
+        FAllowIgnored = "Outlook ignores this list: " + *ignored + ". Only an administrator can change that.";
+    }
+    if (ModeIsPolicy(FLayers)) {
+        if (const auto show = Decide(FLayers, &TPolicyLayer::ShowLevel1Attach); show && *show.Setting->Value == 1) {
+            FBlockOpenable = show.Layer->Name +
+                             " lets every Level 1 type be opened after saving (ShowLevel1Attach 1), so this entry "
+                             "does not block it outright.";
+        }
+    }
 }
 
 std::vector<std::string> TListHints::For(EListSide side, const std::string& entry) const {
@@ -584,20 +596,16 @@ std::vector<std::string> TListHints::For(EListSide side, const std::string& entr
     }
     if (side == EListSide::Allow) {
         const auto policyAdder = PolicyAddedBy(FLayers, extension);
-        if (const auto ignored = UserRemoveIgnoredBecause(FLayers)) {
-            hints.push_back("Outlook ignores this list: " + *ignored + ". Only an administrator can change that.");
+        if (FAllowIgnored) {
+            hints.push_back(*FAllowIgnored);
         } else if (policyAdder) {
             hints.push_back(*policyAdder + " blocks this type; only an administrator can unblock it.");
         }
         if (FDefaultKnown && !policyAdder && other.count(extension) == 0 && FDefault.count(extension) == 0) {
             hints.push_back("Outlook does not block this type by default, so allowing it changes nothing.");
         }
-    } else if (ModeIsPolicy(FLayers)) {
-        if (const auto show = Decide(FLayers, &TPolicyLayer::ShowLevel1Attach); show && *show.Setting->Value == 1) {
-            hints.push_back(show.Layer->Name +
-                            " lets every Level 1 type be opened after saving (ShowLevel1Attach 1), so this entry "
-                            "does not block it outright.");
-        }
+    } else if (FBlockOpenable) {
+        hints.push_back(*FBlockOpenable);
     }
     return hints;
 }

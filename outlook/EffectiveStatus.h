@@ -8,11 +8,11 @@
 #include "outlook/ExtensionList.h"
 
 #include <cstdint>
-#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace platform {
@@ -125,9 +125,11 @@ public:
 
 private:
     TSecurityLayers FLayers;
-    std::set<std::string> FDefault; // normalized
+    std::unordered_set<std::string> FDefault; // normalized
     bool FDefaultKnown;
     // Per side: every normalized entry with the spellings it is written in.
-    std::map<std::string, std::vector<std::string>> FAllow;
-    std::map<std::string, std::vector<std::string>> FBlock;
+    std::unordered_map<std::string, std::vector<std::string>> FAllow;
+    std::unordered_map<std::string, std::vector<std::string>> FBlock;
+    std::optional<std::string> FAllowIgnored;  // the hint on every allowed entry when policy ignores the list
+    std::optional<std::string> FBlockOpenable; // the hint on every blocked entry when policy lets them open
 };

@@ -42,6 +42,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -736,20 +737,39 @@ void TMainForm::RefreshHints() {
         // A list without hints looks as it always did; in one with hints, every entry keeps the mark's room
         // so that the entries stay aligned. A tooltip or a mark does not move an entry: a sorting list would
         // still look for its place again, copying the whole list, for every change.
-        // Each change is a signal through the list's model: what an entry has already, it is not given again
-        // (freshly loaded entries of a list without hints need nothing).
+        // Each change would be a signal through the list's model, which the view and assistive technology answer
+        // one entry at a time: the entries are changed quietly and the change is told once, for the rows it
+        // spans. What an entry has already, it is not given again (freshly loaded entries of a list without
+        // hints need nothing).
         const bool sorting = listBox->isSortingEnabled();
         listBox->setSortingEnabled(false);
-        for (int i = 0; i < listBox->count(); ++i) {
-            QListWidgetItem* item = listBox->item(i);
-            const QString& tip = tips[std::size_t(i)];
-            if (item->data(Qt::ToolTipRole).toString() != tip) {
-                item->setToolTip(tip);
+        int first = listBox->count();
+        int last = -1;
+        {
+            const QSignalBlocker quiet(listBox->model());
+            for (int i = 0; i < listBox->count(); ++i) {
+                QListWidgetItem* item = listBox->item(i);
+                const QString& tip = tips[std::size_t(i)];
+                bool changed = false;
+                if (item->data(Qt::ToolTipRole).toString() != tip) {
+                    item->setToolTip(tip);
+                    changed = true;
+                }
+                const QIcon icon = !any ? QIcon() : tip.isEmpty() ? blank : mark;
+                if (item->data(Qt::DecorationRole).isValid() || !icon.isNull()) {
+                    item->setIcon(icon);
+                    changed = true;
+                }
+                if (changed) {
+                    first = std::min(first, i);
+                    last = i;
+                }
             }
-            const QIcon icon = !any ? QIcon() : tip.isEmpty() ? blank : mark;
-            if (item->data(Qt::DecorationRole).isValid() || !icon.isNull()) {
-                item->setIcon(icon);
-            }
+        }
+        if (last >= 0) {
+            QAbstractItemModel* model = listBox->model();
+            emit model->dataChanged(model->index(first, 0), model->index(last, 0),
+                                    {Qt::ToolTipRole, Qt::DecorationRole});
         }
         listBox->setSortingEnabled(sorting);
     }
