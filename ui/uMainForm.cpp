@@ -351,9 +351,10 @@ void TMainForm::CreateComponents() {
     noticeFrame->setObjectName(QStringLiteral("bvlPolicyNotice"));
     noticeFrame->setFrameShape(QFrame::Box);
     SetSkinDataName(noticeFrame, QStringLiteral("bevel"));
+    // Its picture is looked up when the notice is first shown: on Linux the desktop's icon theme is searched
+    // for it, which takes longer than anything else in making the window.
     auto* noticeIcon = new QLabel(pnlPolicyNotice);
     noticeIcon->setObjectName(QStringLiteral("imgPolicyNotice"));
-    noticeIcon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
     noticeIcon->setGeometry(8, 6, 16, 16);
     lblPolicyNotice = new QLabel(pnlPolicyNotice);
     lblPolicyNotice->setObjectName(QStringLiteral("lblPolicyNotice"));
@@ -687,6 +688,10 @@ void TMainForm::RefreshPolicyStatus() {
             text += QString::fromLatin1(kAdministratorOnly);
         }
         text = text.trimmed();
+        if (auto* icon = pnlPolicyNotice->findChild<QLabel*>(QStringLiteral("imgPolicyNotice"));
+            icon->pixmap().isNull()) {
+            icon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16, 16));
+        }
         pnlPolicyNotice->findChild<QPushButton*>(QStringLiteral("btnPolicyHelp"))->setVisible(!overrides.empty());
         lblPolicyNotice->setText(text);
         lblPolicyNotice->setToolTip(text);

@@ -81,6 +81,7 @@ TEST_F(PolicyTest, theNoticeShowsWhilePolicyOverridesTheListsAndOnlyThen) {
             EXPECT_TRUE(Part<QListWidget>(form, "lbAllowed")->item(0)->icon().isNull());
         } else {
             ASSERT_TRUE(Part<QWidget>(form, "pnlPolicyNotice")->isVisible());
+            EXPECT_FALSE(Part<QLabel>(form, "imgPolicyNotice")->pixmap().isNull()) << "the warning sign";
             const QString text = Part<QLabel>(form, "lblPolicyNotice")->text();
             for (const auto& fragment : c.Fragments) {
                 EXPECT_TRUE(text.contains(fragment)) << text.toStdString();
