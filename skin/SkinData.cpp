@@ -8,23 +8,47 @@
 
 #include <QCoreApplication>
 #include <QFrame>
+#include <QMutex>
 #include <QStyle>
 #include <QToolTip>
 #include <QWidget>
 
 #include <algorithm>
+#include <atomic>
+#include <utility>
 
 namespace {
 
 constexpr const char* SkinNameProperty = "skinDataName";
 
-quint64 InflationCounter = 0;
+// A theme may be inflated on a thread that prepares it ahead: the counters are shared.
+std::atomic<quint64> InflationCounter = 0;
 quint64 StyleSheetCounter = 0;
+QMutex LastInflatedMutex;
 QString LastInflated;
 int NextResourceFolder = 0;
 
 std::string_view View(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+QByteArray InflateStored(const QString& fileName, const QByteArray& data) {
+    ++InflationCounter;
+    {
+        const QMutexLocker lock(&LastInflatedMutex);
+        LastInflated = fileName;
+    }
+    const std::string package = InflateSkinData(View(data));
+    return QByteArray(package.data(), static_cast<qsizetype>(package.size()));
+}
+
+TPreparedSkin PrepareStored(const QString& fileName, const QByteArray& data) {
+    const QByteArray raw = InflateStored(fileName, data);
+    const TSkinPackage package = ReadSkinPackage(View(raw));
+    TPreparedSkin prepared;
+    prepared.Theme = TSkinTheme::Parse(package);
+    prepared.StateFiles = SkinStateFiles(*prepared.Theme);
+    return prepared;
 }
 
 } // namespace
@@ -58,10 +82,7 @@ void TCompressedStoredSkin::Assign(const TCompressedStoredSkin& source) {
 }
 
 QByteArray TCompressedStoredSkin::Inflate() const {
-    ++InflationCounter;
-    LastInflated = FFileName;
-    const std::string package = InflateSkinData(View(FData));
-    return QByteArray(package.data(), static_cast<qsizetype>(package.size()));
+    return InflateStored(FFileName, FData);
 }
 
 quint64 TCompressedStoredSkin::InflationCount() {
@@ -69,6 +90,7 @@ quint64 TCompressedStoredSkin::InflationCount() {
 }
 
 QString TCompressedStoredSkin::LastInflatedFileName() {
+    const QMutexLocker lock(&LastInflatedMutex);
     return LastInflated;
 }
 
@@ -95,16 +117,33 @@ void TSkinData::SetCompressedStoredSkin(TCompressedStoredSkin* store) {
     FStore = store;
 }
 
+void TSkinData::PrepareAhead(const TCompressedStoredSkin& store) {
+    if (FAhead.valid()) {
+        FAhead.wait();
+    }
+    FAheadData = store.CompressedData();
+    FAhead = std::async(std::launch::async, PrepareStored, store.CompressedFileName(), FAheadData);
+}
+
+TPreparedSkin TSkinData::Prepare(const TCompressedStoredSkin& store) {
+    if (FAhead.valid()) {
+        std::future<TPreparedSkin> ahead = std::move(FAhead); // taken or dropped: used once
+        const QByteArray data = std::exchange(FAheadData, QByteArray());
+        if (data == store.CompressedData()) {
+            return ahead.get();
+        }
+    }
+    return PrepareStored(store.CompressedFileName(), store.CompressedData());
+}
+
 void TSkinData::LoadFromCompressedStoredSkin(const TCompressedStoredSkin& store) {
     // Everything is built aside first, so that a failure leaves the live theme untouched.
-    const QByteArray raw = store.Inflate();
-    const TSkinPackage package = ReadSkinPackage(View(raw));
-    std::shared_ptr<const TSkinTheme> theme = TSkinTheme::Parse(package);
+    TPreparedSkin prepared = Prepare(store);
     // A folder of its own per load: Qt caches pictures by path, so a path is never reused.
     auto resources = std::make_unique<TSkinResourceFolder>(
-        QStringLiteral("/vellicor-skin/%1").arg(++NextResourceFolder), SkinStateFiles(*theme));
+        QStringLiteral("/vellicor-skin/%1").arg(++NextResourceFolder), prepared.StateFiles);
 
-    FTheme = std::move(theme);
+    FTheme = std::move(prepared.Theme);
     std::swap(FResources, resources);
     RebuildStyleSheet();
     // Frames change their windows' flags first, which restyles each window's tree: done before the new

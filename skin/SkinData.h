@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -66,6 +67,13 @@ private:
     QByteArray FData;
 };
 
+/// What loading a stored theme makes before any window is touched: the theme parsed and the pictures of its
+/// states. Made on any thread.
+struct TPreparedSkin {
+    std::shared_ptr<const TSkinTheme> Theme;
+    std::map<QString, QByteArray> StateFiles;
+};
+
 /// The live theme: loaded from a stored theme, it draws every window registered with it and
 /// every control in them that names one of its skin objects. Loading again restyles them all.
 class TSkinData : public QObject {
@@ -83,6 +91,9 @@ public:
     TCompressedStoredSkin* CompressedStoredSkin() const { return FStore; }
     /// Loads the theme held by `store` without pointing at it; same failure rule.
     void LoadFromCompressedStoredSkin(const TCompressedStoredSkin& store);
+    /// Starts preparing the theme `store` holds on a thread of its own, so that it is read while the windows are
+    /// built; the next load of a store holding the same data takes it, and fails as it would have.
+    void PrepareAhead(const TCompressedStoredSkin& store);
 
     /// Whether a theme is loaded.
     bool Active() const { return FTheme != nullptr; }
@@ -125,6 +136,7 @@ signals:
     void SkinChanged();
 
 private:
+    TPreparedSkin Prepare(const TCompressedStoredSkin& store);
     void Restyle(QWidget* window) const;
     void RestyleAll();
     void RebuildStyleSheet();
@@ -137,6 +149,8 @@ private:
     bool FEffects = true;
     QPointer<TSkinResourceStrData> FStrings;
     std::vector<QPointer<QWidget>> FWindows;
+    QByteArray FAheadData; // what FAhead is being made of
+    std::future<TPreparedSkin> FAhead;
 };
 
 /// Tooltips are windows of their own, which no window's style sheet reaches: they take the theme's tooltip

@@ -217,7 +217,14 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     skSkinData = new TSkinData(this);
     skSkinData->setObjectName(QStringLiteral("skSkinData"));
     connect(skSkinData, &TSkinData::SkinChanged, this, [this] { ApplyThemeToToolTips(skSkinData->Theme()); });
-    // The live theme is loaded by FormCreate: the saved theme, or this copy when that cannot be applied.
+    // The live theme is loaded by FormCreate: the saved theme, or this copy when that cannot be applied. The
+    // saved one is read while the window is built.
+    {
+        const TDMSkins store;
+        if (const TCompressedStoredSkin* saved = store.FindStoredSkin(ToQString(Settings->SkinName()))) {
+            skSkinData->PrepareAhead(*saved);
+        }
+    }
     CreateActions();
     CreateComponents();
     CreateMenus();

@@ -5,6 +5,7 @@
 
 #include "GuiTestSupport.h"
 
+#include "skin/SkinErrors.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinPaint.h"
 #include "skin/SkinResources.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -95,6 +97,72 @@ TEST(SkinData, loadingRestylesRegisteredWindowsAndLaterOnesTakeTheCurrentTheme) 
     orion->SetCompressedData(QByteArray());
     skin.SetCompressedStoredSkin(office.get());
     EXPECT_TRUE(Near(first.ButtonFace(), orionFace));
+}
+
+// A theme prepared ahead on its own thread loads as it would have, once, and only for the store it was made of; a
+// damaged one fails the load that takes it with the same words.
+TEST(SkinData, aThemePreparedAheadLoadsAsItWouldHave) {
+    std::string damagedWords;
+    {
+        auto damaged = Stored("Orion.skn");
+        damaged->SetCompressedData(damaged->CompressedData().left(100));
+        TSkinData skin;
+        try {
+            skin.SetCompressedStoredSkin(damaged.get());
+        } catch (const ESkinError& error) {
+            damagedWords = error.what();
+        }
+        ASSERT_FALSE(damagedWords.empty());
+    }
+    struct TCase {
+        const char* Ahead;
+        const char* Loaded;
+        bool Damaged;
+        quint64 Inflations;
+    };
+    const TCase cases[] = {
+        {"Orion.skn", "Orion.skn", false, 1},
+        {"Office2007.skn", "Orion.skn", false, 2}, // made of another store: not taken
+        {"Orion.skn", "Orion.skn", true, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Ahead) + (c.Damaged ? ", damaged" : ""));
+        auto office = Stored("Office2007.skn");
+        auto ahead = Stored(c.Ahead);
+        auto loaded = Stored(c.Loaded);
+        if (c.Damaged) {
+            ahead->SetCompressedData(ahead->CompressedData().left(100));
+            loaded->Assign(*ahead);
+        }
+        auto plainStore = Stored(c.Loaded);
+        TSkinData plain;
+        if (!c.Damaged) {
+            plain.SetCompressedStoredSkin(plainStore.get());
+        }
+        TSkinData skin;
+        skin.SetCompressedStoredSkin(office.get());
+        const TSkinTheme* live = skin.Theme();
+        const quint64 before = TCompressedStoredSkin::InflationCount();
+        skin.PrepareAhead(*ahead);
+        if (c.Damaged) {
+            try {
+                skin.SetCompressedStoredSkin(loaded.get());
+                ADD_FAILURE() << "loaded";
+            } catch (const ESkinError& error) {
+                EXPECT_EQ(error.what(), damagedWords);
+            }
+            EXPECT_EQ(skin.Theme(), live) << "the live theme stays";
+            EXPECT_EQ(skin.CompressedStoredSkin(), office.get());
+        } else {
+            skin.SetCompressedStoredSkin(loaded.get());
+            // The same sheet, but for the folder of pictures each load has of its own.
+            const QRegularExpression folder(QStringLiteral("/vellicor-skin/\\d+/"));
+            EXPECT_EQ(skin.Theme()->Name(), plain.Theme()->Name());
+            EXPECT_EQ(QString(skin.StyleSheet()).replace(folder, QStringLiteral("/")).toStdString(),
+                      QString(plain.StyleSheet()).replace(folder, QStringLiteral("/")).toStdString());
+        }
+        EXPECT_EQ(TCompressedStoredSkin::InflationCount(), before + c.Inflations);
+    }
 }
 
 TEST(SkinData, aDialogInsideAThemedWindowIsStyledByThatWindowsSheetWithoutParsingItAgain) {
