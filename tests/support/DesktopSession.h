@@ -28,6 +28,11 @@ private:
 /// offscreen platform hangs under Wine and the windows platform is the one that works.
 const char* DefaultTestPlatform();
 
+/// Waits, for a moment at most, until the process runs no thread but the calling one. Qt joins its pool's
+/// threads when the application ends, but each still frees its own data a moment after: the leak check at exit
+/// must not find them half way. Nothing to wait for on Windows, where no such check runs.
+void WaitForOtherThreadsToEnd();
+
 /// What `xprop` says of a property of a window of the session ("" when it cannot be read).
 QString WindowProperty(unsigned long window, const QString& property);
 

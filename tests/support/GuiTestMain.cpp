@@ -23,6 +23,11 @@ int main(int argc, char** argv) {
     } else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && testsupport::DefaultTestPlatform() != nullptr) {
         qputenv("QT_QPA_PLATFORM", testsupport::DefaultTestPlatform());
     }
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        QApplication app(argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    testsupport::WaitForOtherThreadsToEnd();
+    return result;
 }

@@ -4,6 +4,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <string>
@@ -100,6 +101,22 @@ QString WindowProperty(unsigned long window, const QString& property) {
 
 const char* DefaultTestPlatform() {
     return "offscreen";
+}
+
+void WaitForOtherThreadsToEnd() {
+    const auto threads = [] {
+        int count = 0;
+        if (DIR* tasks = opendir("/proc/self/task")) {
+            while (const dirent* entry = readdir(tasks)) {
+                count += entry->d_name[0] != '.' ? 1 : 0;
+            }
+            closedir(tasks);
+        }
+        return count;
+    };
+    for (int waited = 0; waited < 1000 && threads() > 1; ++waited) {
+        usleep(1000);
+    }
 }
 
 } // namespace testsupport

@@ -16,4 +16,6 @@ const char* DefaultTestPlatform() {
     return nullptr;
 }
 
+void WaitForOtherThreadsToEnd() {}
+
 } // namespace testsupport
