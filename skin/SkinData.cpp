@@ -101,6 +101,7 @@ TSkinData::TSkinData(QObject* owner) : QObject(owner) {
 }
 
 TSkinData::~TSkinData() {
+    TakeAhead();
     // The pictures go with this object: no window may keep a sheet that names them.
     for (const QPointer<QWidget>& window : FWindows) {
         if (window) {
@@ -118,14 +119,31 @@ void TSkinData::SetCompressedStoredSkin(TCompressedStoredSkin* store) {
 }
 
 void TSkinData::PrepareAhead(const TCompressedStoredSkin& store) {
-    if (FAhead.valid()) {
-        FAhead.wait();
-    }
+    TakeAhead();
+    FAhead = {};
     FAheadData = store.CompressedData();
-    FAhead = std::async(std::launch::async, PrepareStored, store.CompressedFileName(), FAheadData);
+    std::promise<TPreparedSkin> promise;
+    FAhead = promise.get_future();
+    FAheadThread.reset(
+        QThread::create([promise = std::move(promise), name = store.CompressedFileName(), data = FAheadData]() mutable {
+            try {
+                promise.set_value(PrepareStored(name, data));
+            } catch (...) {
+                promise.set_exception(std::current_exception());
+            }
+        }));
+    FAheadThread->start();
+}
+
+void TSkinData::TakeAhead() {
+    if (FAheadThread) {
+        FAheadThread->wait();
+        FAheadThread.reset();
+    }
 }
 
 TPreparedSkin TSkinData::Prepare(const TCompressedStoredSkin& store) {
+    TakeAhead();
     if (FAhead.valid()) {
         std::future<TPreparedSkin> ahead = std::move(FAhead); // taken or dropped: used once
         const QByteArray data = std::exchange(FAheadData, QByteArray());

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QThread>
 
 #include <future>
 #include <map>
@@ -149,8 +150,12 @@ private:
     bool FEffects = true;
     QPointer<TSkinResourceStrData> FStrings;
     std::vector<QPointer<QWidget>> FWindows;
+    // The theme being prepared ahead: a thread of Qt's own, since the parse makes Qt objects, which a thread
+    // Qt did not start would keep Qt's data of beyond its end.
+    void TakeAhead();
     QByteArray FAheadData; // what FAhead is being made of
     std::future<TPreparedSkin> FAhead;
+    std::unique_ptr<QThread> FAheadThread;
 };
 
 /// Tooltips are windows of their own, which no window's style sheet reaches: they take the theme's tooltip
