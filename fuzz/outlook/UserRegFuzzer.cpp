@@ -1,12 +1,13 @@
 // Any bytes parse as a user.reg without reading out of bounds; the index that reading uses, fed the bytes in
-// blocks, finds the keys and values the whole parse finds, and the edit that writing uses refuses and changes
-// what the whole parse does; a file that parses stays one that parses after an edit, and the edited value reads
-// back as written.
+// blocks, finds the keys and values the whole parse finds, and the edit that writing uses, made from that index or
+// afresh, refuses and changes what the whole parse does; a file that parses stays one that parses after an edit, and
+// the edited value reads back as written.
 #include "platform/Registry.h"
 #include "platform/linux/WineHive.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -18,7 +19,8 @@ using platform::wine::TValueData;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const THiveFile hive(bytes);
-    THiveIndex index;
+    auto checked = std::make_shared<THiveIndex>(true);
+    THiveIndex& index = *checked;
     const std::size_t block = size > 0 ? 1 + data[0] % 16 : 1;
     for (std::size_t at = 0; at < size; at += block) {
         index.Feed(std::string_view(bytes).substr(at, block));
@@ -42,8 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    const THiveEdit edit(bytes);
-    if (edit.HasHeader() != hive.HasHeader() || edit.Problem() != hive.Problem()) {
+    const THiveEdit edit(bytes, checked);
+    if (edit.HasHeader() != hive.HasHeader() || edit.Problem() != hive.Problem() ||
+        THiveEdit(bytes).Problem() != hive.Problem()) {
         __builtin_trap();
     }
     if (!hive.HasHeader() || !hive.Problem().empty()) {
