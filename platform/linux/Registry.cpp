@@ -91,8 +91,10 @@ bool SettledWhenRead(const TFileIdentity& identity, const timespec& readAt) {
     return Nanoseconds(identity.Modified) + tick < now && Nanoseconds(identity.Changed) + tick < now;
 }
 
-// What an operation needs of the file: where its keys are, to read; the whole of it, checked, to write.
-enum class ENeed { Index, Whole };
+// What an operation needs of the file: where its keys are, to read; the whole of it, checked, to write. An
+// index checks the lines too, so that a write that follows need not read them again, unless it is made only to
+// have the keys at hand early (IndexOnly): a write then checks the lines itself.
+enum class ENeed { Index, IndexOnly, Whole };
 
 struct TLoadedHive {
     EFileState State = EFileState::Missing;
@@ -190,7 +192,7 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     const bool known = fstat(fd, &info) == 0;
     const TFileIdentity before = known ? TFileIdentity::Of(info) : TFileIdentity{};
     loaded.Identity = before;
-    if (known && last.Holds(loaded.Path, before) && (need == ENeed::Index || last.Hive || last.Written)) {
+    if (known && last.Holds(loaded.Path, before) && (need != ENeed::Whole || last.Hive || last.Written)) {
         close(fd);
         loaded.State = EFileState::Present;
         loaded.Hive = need == ENeed::Whole || !last.Index ? last.Whole() : last.Hive;
@@ -203,7 +205,7 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     std::shared_ptr<const THiveIndex> checked =
         known && need == ENeed::Whole && last.Holds(loaded.Path, before) ? last.Index : nullptr;
     std::string bytes;
-    auto index = std::make_shared<THiveIndex>(true);
+    auto index = std::make_shared<THiveIndex>(need != ENeed::IndexOnly);
     std::size_t size = 0;
     if (need == ENeed::Whole && known && info.st_size > 0) {
         bytes.reserve(static_cast<std::size_t>(info.st_size));
@@ -250,7 +252,7 @@ public:
         Wait();
         FThread = std::thread([prefix = std::move(prefix)] {
             try {
-                LoadHive(prefix, ENeed::Index);
+                LoadHive(prefix, ENeed::IndexOnly);
             } catch (...) {
                 ReadLast().Forget(); // a head start only: the operation that needs the hive reads it itself
             }
