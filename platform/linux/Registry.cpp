@@ -107,10 +107,10 @@ struct TLoadedHive {
 
 // The last version of the file read, kept so that an operation need not read it again while it is as it was:
 // the same path, inode, size and times, either settled when it was read or written by us (under the lock).
-// Reading keeps only the index of its keys, not the bytes, which a large hive would double; the index checks
-// every line as a write would, so that a write that follows need only read the bytes. The whole file is kept
-// only once a write needed it. Our own write is kept as the change it made, and made into the new bytes only
-// when an operation asks.
+// Reading keeps only the index of its keys, not the bytes, which a large hive would double; unless it was read
+// ahead, the index checks every line as a write would, so that a write that follows need only read the bytes.
+// The whole file is kept only once a write needed it. Our own write is kept as the change it made, and made into the
+// new bytes only when an operation asks.
 struct TReadLast {
     std::string Path;
     TFileIdentity Identity;
@@ -201,7 +201,7 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     }
     timespec readAt{};
     clock_gettime(CLOCK_REALTIME, &readAt);
-    // The index of this very file, which checked its lines, when it is at hand: the bytes then need no second pass.
+    // The index of this very file, when it is at hand: if it checked the lines, the bytes need no second pass.
     std::shared_ptr<const THiveIndex> checked =
         known && need == ENeed::Whole && last.Holds(loaded.Path, before) ? last.Index : nullptr;
     std::string bytes;
