@@ -120,7 +120,6 @@ void TSkinData::SetCompressedStoredSkin(TCompressedStoredSkin* store) {
 
 void TSkinData::PrepareAhead(const TCompressedStoredSkin& store) {
     TakeAhead();
-    FAhead = {};
     FAheadData = store.CompressedData();
     std::promise<TPreparedSkin> promise;
     FAhead = promise.get_future();
