@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (index.HasHeader() != hive.HasHeader()) {
         __builtin_trap();
     }
-    static const char* const Keys[] = {"A", "a\\B", "Software\\Test"};
+    static const char* const Keys[] = {"A", "a\\B", "Software\\Test", "\xc3\xa9\\\xd0\xb4", "\xf0\x9f\x98\x80"};
     for (const char* key : Keys) {
         std::vector<std::string> sections;
         for (const THiveIndex::TRange& range : index.Sections(key)) {
@@ -59,12 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     const platform::wine::TTicks now = 133486382450000000ULL;
     for (std::size_t i = 0; i < std::size(Keys); ++i) {
-        const std::string changed = hive.WithValue(Keys[i], i == 1 ? "" : "v", Values[i], now);
-        if (edit.WithValue(Keys[i], i == 1 ? "" : "v", Values[i], now) != changed) {
+        const TValueData& value = Values[i % std::size(Values)];
+        const std::string changed = hive.WithValue(Keys[i], i == 1 ? "" : "v", value, now);
+        if (edit.WithValue(Keys[i], i == 1 ? "" : "v", value, now) != changed) {
             __builtin_trap();
         }
         const THiveFile edited(changed);
-        if (!edited.HasHeader() || !edited.Problem().empty() || edited.Value(Keys[i], i == 1 ? "" : "v") != Values[i]) {
+        if (!edited.HasHeader() || !edited.Problem().empty() || edited.Value(Keys[i], i == 1 ? "" : "v") != value) {
             __builtin_trap();
         }
         const THiveFile created(hive.WithKey(std::string(Keys[i]) + "\\New", now));

@@ -324,12 +324,38 @@ std::u16string JoinPath(const std::vector<std::u16string>& elements, std::size_t
     return path;
 }
 
-bool IsSameOrBelow(std::u16string_view folded, std::u16string_view key) {
+template <class TChar> bool IsSameOrBelow(std::basic_string_view<TChar> folded, std::basic_string_view<TChar> key) {
     if (key.empty()) {
         return true;
     }
     return folded.size() >= key.size() && folded.compare(0, key.size(), key) == 0 &&
-           (folded.size() == key.size() || folded[key.size()] == u'\\');
+           (folded.size() == key.size() || folded[key.size()] == TChar('\\'));
+}
+
+// Folded paths as THiveIndex keeps them: each unit in the bytes UTF-8 would give it, a lone surrogate too.
+// Most key names are ASCII, which takes half the memory of the units. Every unit has bytes of its own and
+// a backslash is one byte that no other unit's bytes contain, so paths and their elements compare as the
+// units do.
+void AppendUnitBytes(std::string& out, std::u16string_view units) {
+    for (const char16_t unit : units) {
+        if (unit < 0x80) {
+            out.push_back(static_cast<char>(unit));
+        } else if (unit < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        }
+    }
+}
+
+std::string FoldedPathBytes(std::string_view path) {
+    const auto elements = SplitPath(AnsiToUnits(path));
+    std::string bytes;
+    AppendUnitBytes(bytes, Fold(JoinPath(elements, elements.size())));
+    return bytes;
 }
 
 struct THexNumber {
@@ -906,7 +932,7 @@ bool THiveFile::KeyExists(std::string_view path) const {
     const auto elements = SplitPath(AnsiToUnits(path));
     const std::u16string key = Fold(JoinPath(elements, elements.size()));
     return key.empty() || std::any_of(FSections.begin(), FSections.end(),
-                                      [&](const TSection& section) { return IsSameOrBelow(FoldedPath(section), key); });
+                                      [&](const TSection& section) { return IsSameOrBelow(FoldedPath(section), std::u16string_view(key)); });
 }
 
 std::optional<TValueData> THiveFile::Value(std::string_view path, std::string_view name) const {
@@ -952,7 +978,7 @@ std::u16string THiveFile::SpelledPath(const std::vector<std::u16string>& element
     for (std::size_t count = elements.size(); count > 0; --count) {
         const std::u16string key = Fold(JoinPath(elements, count));
         for (const TSection& section : FSections) {
-            if (IsSameOrBelow(FoldedPath(section), key)) {
+            if (IsSameOrBelow(FoldedPath(section), std::u16string_view(key))) {
                 std::vector<std::u16string> spelled = SplitPath(WrittenPath(section));
                 spelled.resize(count);
                 spelled.insert(spelled.end(), elements.begin() + static_cast<std::ptrdiff_t>(count), elements.end());
@@ -1184,9 +1210,11 @@ void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended, bo
         if (FInKey) {
             FSections.back().Range.End = begin;
         }
-        const std::size_t pathBegin = FNames.size();
-        FInKey = AppendKeyPath(FNames, line, p) != NoPosition;
+        FPath.clear();
+        FInKey = AppendKeyPath(FPath, line, p) != NoPosition;
         if (FInKey) {
+            const std::size_t pathBegin = FNames.size();
+            AppendUnitBytes(FNames, FPath);
             FSections.push_back({pathBegin, FNames.size() - pathBegin, {begin, begin}});
         } else {
             SetProblem("a key name without its closing bracket");
@@ -1237,18 +1265,16 @@ bool THiveIndex::KeyExists(std::string_view path) const {
     if (!FHasHeader) {
         return false;
     }
-    const auto elements = SplitPath(AnsiToUnits(path));
-    const std::u16string key = Fold(JoinPath(elements, elements.size()));
-    const std::u16string_view names = FNames;
+    const std::string key = FoldedPathBytes(path);
+    const std::string_view names = FNames;
     return key.empty() || std::any_of(FSections.begin(), FSections.end(), [&](const TSection& section) {
-               return IsSameOrBelow(names.substr(section.PathBegin, section.PathLength), key);
+               return IsSameOrBelow(names.substr(section.PathBegin, section.PathLength), std::string_view(key));
            });
 }
 
 std::vector<THiveIndex::TRange> THiveIndex::Sections(std::string_view path) const {
-    const auto elements = SplitPath(AnsiToUnits(path));
-    const std::u16string key = Fold(JoinPath(elements, elements.size()));
-    const std::u16string_view names = FNames;
+    const std::string key = FoldedPathBytes(path);
+    const std::string_view names = FNames;
     std::vector<TRange> ranges;
     for (const TSection& section : FSections) {
         if (names.substr(section.PathBegin, section.PathLength) == key) {

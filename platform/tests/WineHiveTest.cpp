@@ -369,6 +369,9 @@ TEST(WineHiveIndex, findsAndChangesWhatTheWholeParseDoes) {
         {"value name without its quote", h + "\n[A] 1\n\"v=1\n\"w\"=\"x\"\n"},
         {"new value and a line end missing", h + "\n[A] 1\n#time=1\n\"x\"=\"1\""},
         {"values among others", h + "\n[C]\n[A] 1\n#time=1\n\"a\"=\"1\"\n\"V\"=dword:1\n\"z\"=\"2\"\n\n[D]\n"},
+        // Folding beyond ASCII, characters of two, three and four bytes, and a pair of surrogates escaped.
+        {"keys beyond ASCII", h + "\n[CAF\xc3\x89\\\\\xd0\x94\\\\x] 1\n\"v\"=\"1\"\n[\\xd83d\\xde00] 2\n\"w\"=\"2\"\n"
+                                  "[\xe2\x82\xac\\\\\xf0\x9f\x98\x80] 3\n\"v\"=\"3\"\n[caf\xc3\xa9] 4\n\"w\"=\"4\"\n"},
     };
     const char* const keys[] = {"",
                                 "A",
@@ -377,7 +380,12 @@ TEST(WineHiveIndex, findsAndChangesWhatTheWholeParseDoes) {
                                 "C",
                                 "Control Panel\\Desktop",
                                 "Software\\Vellicor\\Case",
-                                "Software\\Microsoft\\Office\\16.0\\Outlook\\Security"};
+                                "Software\\Microsoft\\Office\\16.0\\Outlook\\Security",
+                                "Caf\xc3\xa9",
+                                "caf\xc3\xa9\\\xd0\xb4",
+                                "Caf",
+                                "\xf0\x9f\x98\x80",
+                                "\xe2\x82\xac"};
     const char* const names[] = {"v", "w", "", "Plain", "Wrapped", "Level1Add", "twice", "Merged"};
     const TValueData value{reg::TypeSz, std::string("new\0", 4)};
     for (const auto& [what, bytes] : files) {
