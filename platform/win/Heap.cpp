@@ -1,0 +1,7 @@
+#include "platform/Heap.h"
+
+namespace platform {
+
+void ShareOneHeap() {}
+
+} // namespace platform
