@@ -329,6 +329,8 @@ std::shared_ptr<const TSkinTheme> TSkinTheme::Parse(const TSkinPackage& package)
             QByteArray data = QByteArray::fromRawData(stored->Data.data(), static_cast<qsizetype>(stored->Data.size()));
             QBuffer buffer(&data);
             QImageReader reader(&buffer, "PNG");
+            // Qt reads PNG itself; guessing would load every image plugin of the system to ask it first.
+            reader.setAutoDetectImageFormat(false);
             // The size is read from the header: a picture too large is refused before it is decoded.
             const QSize size = reader.size();
             picturePixels += size.isValid() ? qint64(size.width()) * size.height() : 0;

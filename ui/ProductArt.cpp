@@ -1,5 +1,7 @@
 #include "ui/ProductArt.h"
 
+#include <QImageReader>
+
 // The pictures live in a static library: register its resources before the first use. (Outside any
 // namespace: Q_INIT_RESOURCE declares a global function.)
 static void InitArt() {
@@ -10,12 +12,19 @@ static void InitArt() {
     (void)done;
 }
 
-QPixmap ProductPanelPicture() {
+// Both pictures are PNG, which Qt reads itself. A reader left to guess the format first loads every image
+// plugin of the system to ask it; one told the format and not to guess loads none.
+static QPixmap ReadPng(const QString& path) {
     InitArt();
-    return QPixmap(QStringLiteral(":/vellicor/panel.png"));
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+QPixmap ProductPanelPicture() {
+    return ReadPng(QStringLiteral(":/vellicor/panel.png"));
 }
 
 QPixmap ProductLogo() {
-    InitArt();
-    return QPixmap(QStringLiteral(":/vellicor/logo.png"));
+    return ReadPng(QStringLiteral(":/vellicor/logo.png"));
 }
