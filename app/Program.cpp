@@ -2,7 +2,6 @@
 
 #include "app/Display.h"
 #include "help/binding/HTMLHelpViewer.h"
-#include "platform/Heap.h"
 #include "platform/Registry.h"
 #include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
@@ -56,7 +55,6 @@ std::string ChoosePrefix(int argc, char** argv) {
 } // namespace
 
 int RunProgram(int argc, char** argv, const std::function<void()>& whenShown) {
-    platform::ShareOneHeap();
     if (const std::string problem = ChoosePrefix(argc, argv); !problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());
         return 2;

@@ -1,7 +1,0 @@
-#include "platform/Heap.h"
-
-namespace platform {
-
-void ShareOneHeap() {}
-
-} // namespace platform
