@@ -337,18 +337,24 @@ template <class TChar> bool IsSameOrBelow(std::basic_string_view<TChar> folded, 
 // a backslash is one byte that no other unit's bytes contain, so paths and their elements compare as the
 // units do.
 void AppendUnitBytes(std::string& out, std::u16string_view units) {
+    const std::size_t begin = out.size();
+    // Room for the most bytes, written through a pointer: pushing a byte at a time made indexing a quarter slower.
+    out.resize(begin + 3 * units.size());
+    char* const first = out.data() + begin;
+    char* p = first;
     for (const char16_t unit : units) {
         if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit));
+            *p++ = static_cast<char>(unit);
         } else if (unit < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+            *p++ = static_cast<char>(0xC0 | (unit >> 6));
+            *p++ = static_cast<char>(0x80 | (unit & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+            *p++ = static_cast<char>(0xE0 | (unit >> 12));
+            *p++ = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (unit & 0x3F));
         }
     }
+    out.resize(begin + std::size_t(p - first));
 }
 
 std::string FoldedPathBytes(std::string_view path) {
@@ -931,8 +937,9 @@ bool THiveFile::KeyExists(std::string_view path) const {
     }
     const auto elements = SplitPath(AnsiToUnits(path));
     const std::u16string key = Fold(JoinPath(elements, elements.size()));
-    return key.empty() || std::any_of(FSections.begin(), FSections.end(),
-                                      [&](const TSection& section) { return IsSameOrBelow(FoldedPath(section), std::u16string_view(key)); });
+    return key.empty() || std::any_of(FSections.begin(), FSections.end(), [&](const TSection& section) {
+               return IsSameOrBelow(FoldedPath(section), std::u16string_view(key));
+           });
 }
 
 std::optional<TValueData> THiveFile::Value(std::string_view path, std::string_view name) const {

@@ -158,8 +158,8 @@ private:
         TRange Range;
     };
     std::vector<TSection> FSections;
-    std::string FNames;  // the folded paths' units as 8-bit bytes: ASCII takes one each
-    std::u16string FPath; // the path being read, kept for its room
+    std::string FNames;           // the folded paths' units as 8-bit bytes: ASCII takes one each
+    std::u16string FPath;         // the path being read, kept for its room
     std::string FCarry;           // the start of a line that goes on in the next bytes
     bool FCarryZeros = false;     // whether it holds a zero byte
     std::uint64_t FLineBegin = 0; // where the next line starts in the file
