@@ -554,10 +554,10 @@ TListHints::TListHints(const TExtensionList& allowList, const TExtensionList& bl
         }
     }
     for (const auto& entry : allowList) {
-        FAllow[NormalizedEntry(entry)].push_back(entry);
+        ++FAllow[NormalizedEntry(entry)];
     }
     for (const auto& entry : blockList) {
-        FBlock[NormalizedEntry(entry)].push_back(entry);
+        ++FBlock[NormalizedEntry(entry)];
     }
     // What the policy says of a whole side holds for each of its entries: worked out once, not per entry.
     if (const auto ignored = UserRemoveIgnoredBecause(FLayers)) {
@@ -585,8 +585,8 @@ std::vector<std::string> TListHints::For(EListSide side, const std::string& entr
     }
     const auto& own = side == EListSide::Allow ? FAllow : FBlock;
     const auto& other = side == EListSide::Allow ? FBlock : FAllow;
-    if (const auto found = own.find(extension); found != own.end() && found->second.size() > 1) {
-        hints.push_back("Listed " + std::to_string(found->second.size()) +
+    if (const auto found = own.find(extension); found != own.end() && found->second > 1) {
+        hints.push_back("Listed " + std::to_string(found->second) +
                         " times on this list, letter case aside; Outlook ignores letter case, so one is enough.");
     }
     if (other.count(extension) != 0) {

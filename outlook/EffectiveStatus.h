@@ -127,9 +127,9 @@ private:
     TSecurityLayers FLayers;
     std::unordered_set<std::string> FDefault; // normalized
     bool FDefaultKnown;
-    // Per side: every normalized entry with the spellings it is written in.
-    std::unordered_map<std::string, std::vector<std::string>> FAllow;
-    std::unordered_map<std::string, std::vector<std::string>> FBlock;
+    // Per side: every normalized entry with the number of times it is written, in any spelling.
+    std::unordered_map<std::string, std::size_t> FAllow;
+    std::unordered_map<std::string, std::size_t> FBlock;
     std::optional<std::string> FAllowIgnored;  // the hint on every allowed entry when policy ignores the list
     std::optional<std::string> FBlockOpenable; // the hint on every blocked entry when policy lets them open
 };
