@@ -68,13 +68,50 @@ const char* const kDemoPrefix = "This is a demo Wine prefix, made from examples/
 constexpr int kClientWidth = 589;
 constexpr int kClientHeight = 346;
 
-/// A list box entry that sorts without regard to letter case, as the lists are shown.
-class TSortedItem : public QListWidgetItem {
+/// A list box entry: it sorts without regard to letter case, as the lists are shown, and carries its hint.
+/// The hint's tooltip and mark are fields of their own rather than item data: data of a role the entry has
+/// not had yet grows the entry's table of roles (a quarter of a kilobyte, for thousands of entries) and
+/// tells the model of each entry on its own.
+class TEntryItem : public QListWidgetItem {
 public:
     using QListWidgetItem::QListWidgetItem;
     bool operator<(const QListWidgetItem& other) const override {
         return text().compare(other.text(), Qt::CaseInsensitive) < 0;
     }
+    QVariant data(int role) const override {
+        if (role == Qt::ToolTipRole) {
+            return FHint.isEmpty() ? QVariant() : QVariant(FHint);
+        }
+        if (role == Qt::DecorationRole) {
+            return FMark.isNull() ? QVariant() : QVariant(FMark);
+        }
+        return QListWidgetItem::data(role);
+    }
+    void setData(int role, const QVariant& value) override {
+        if (role != Qt::ToolTipRole && role != Qt::DecorationRole) {
+            QListWidgetItem::setData(role, value);
+            return;
+        }
+        if (SetHint(role == Qt::ToolTipRole ? value.toString() : FHint,
+                    role == Qt::DecorationRole ? value.value<QIcon>() : FMark) &&
+            listWidget() != nullptr) {
+            QAbstractItemModel* model = listWidget()->model();
+            const QModelIndex index = model->index(listWidget()->row(this), 0);
+            emit model->dataChanged(index, index, {role});
+        }
+    }
+    /// Gives the entry its hint without telling the model, for a caller that tells it once for many
+    /// entries; true when the entry did not have it already.
+    bool SetHint(const QString& hint, const QIcon& mark) {
+        const bool changed = hint != FHint || mark.cacheKey() != FMark.cacheKey();
+        FHint = hint;
+        FMark = mark;
+        return changed;
+    }
+
+private:
+    QString FHint;
+    QIcon FMark;
 };
 
 /// Draws an empty entry as a visible placeholder; what the entry holds, and what Save writes, stays empty.
@@ -173,7 +210,7 @@ protected:
 } // namespace
 
 void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items) {
-    // Sorted here once, by the order TSortedItem defines, rather than by the list through its virtual
+    // Sorted here once, by the order TEntryItem defines, rather than by the list through its virtual
     // comparison, which copies both texts for every comparison.
     std::vector<QString> texts;
     texts.reserve(items.size());
@@ -185,13 +222,13 @@ void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items
     listBox->setSortingEnabled(false);
     listBox->clear();
     for (const QString& text : texts) {
-        listBox->addItem(new TSortedItem(text));
+        listBox->addItem(new TEntryItem(text));
     }
     listBox->setSortingEnabled(true);
 }
 
 void AddListBoxItem(QListWidget* listBox, const std::string& item) {
-    listBox->addItem(new TSortedItem(ToQString(item)));
+    listBox->addItem(new TEntryItem(ToQString(item)));
 }
 
 std::vector<std::string> ListBoxItems(const QListWidget* listBox) {
@@ -727,10 +764,12 @@ void TMainForm::RefreshHints() {
     // Many entries share the same hints: each different tooltip is written once and shared.
     std::map<std::string, QString> written;
     for (auto [listBox, side] : {std::pair{lbAllowed, EListSide::Allow}, std::pair{lbBlocked, EListSide::Block}}) {
+        const std::vector<std::string>& entries = side == EListSide::Allow ? allowed : blocked;
         std::vector<QString> tips;
+        tips.reserve(entries.size());
         bool any = false;
-        for (int i = 0; i < listBox->count(); ++i) {
-            const std::vector<std::string> lines = hints.For(side, FromQString(listBox->item(i)->text()));
+        for (const auto& entry : entries) {
+            const std::vector<std::string> lines = hints.For(side, entry);
             std::string key;
             for (const auto& line : lines) {
                 key += line;
@@ -751,31 +790,20 @@ void TMainForm::RefreshHints() {
         // still look for its place again, copying the whole list, for every change.
         // Each change would be a signal through the list's model, which the view and assistive technology answer
         // one entry at a time: the entries are changed quietly and the change is told once, for the rows it
-        // spans. What an entry has already, it is not given again (freshly loaded entries of a list without
-        // hints need nothing).
+        // spans.
         const bool sorting = listBox->isSortingEnabled();
         listBox->setSortingEnabled(false);
         int first = listBox->count();
         int last = -1;
-        {
-            const QSignalBlocker quiet(listBox->model());
-            for (int i = 0; i < listBox->count(); ++i) {
-                QListWidgetItem* item = listBox->item(i);
-                const QString& tip = tips[std::size_t(i)];
-                bool changed = false;
-                if (item->data(Qt::ToolTipRole).toString() != tip) {
-                    item->setToolTip(tip);
-                    changed = true;
-                }
-                const QIcon icon = !any ? QIcon() : tip.isEmpty() ? blank : mark;
-                if (item->data(Qt::DecorationRole).isValid() || !icon.isNull()) {
-                    item->setIcon(icon);
-                    changed = true;
-                }
-                if (changed) {
-                    first = std::min(first, i);
-                    last = i;
-                }
+        for (int i = 0; i < listBox->count(); ++i) {
+            const QString& tip = tips[std::size_t(i)];
+            // Every entry of the two lists is made by SetListBoxItems or AddListBoxItem.
+            if (static_cast<TEntryItem*>(listBox->item(i))
+                    ->SetHint(tip, !any            ? QIcon()
+                                   : tip.isEmpty() ? blank
+                                                   : mark)) {
+                first = std::min(first, i);
+                last = i;
             }
         }
         if (last >= 0) {
