@@ -884,6 +884,8 @@ TValueData THiveFile::DecodeValue(const TValueEntry& value) const {
     switch (value.Form) {
     case FormString: {
         std::u16string units;
+        // No more units than bytes, and the terminating zero.
+        units.reserve((p < content.size() ? content.size() - p : 0) + 1);
         ParseEscaped(content, p, '"', [&](char16_t unit) { units.push_back(unit); });
         units.push_back(0); // Wine stores the terminating zero with the string
         result.Data = UnitsToAnsi(units);
