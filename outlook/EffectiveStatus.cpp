@@ -553,6 +553,8 @@ TListHints::TListHints(const TExtensionList& allowList, const TExtensionList& bl
             FDefault.insert(NormalizedEntry(entry));
         }
     }
+    FAllow.reserve(allowList.size());
+    FBlock.reserve(blockList.size());
     for (const auto& entry : allowList) {
         ++FAllow[NormalizedEntry(entry)];
     }
