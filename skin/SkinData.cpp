@@ -155,12 +155,15 @@ TPreparedSkin TSkinData::Prepare(const TCompressedStoredSkin& store) {
 
 void TSkinData::LoadFromCompressedStoredSkin(const TCompressedStoredSkin& store) {
     // Everything is built aside first, so that a failure leaves the live theme untouched.
-    TPreparedSkin prepared = Prepare(store);
-    // A folder of its own per load: Qt caches pictures by path, so a path is never reused.
-    auto resources = std::make_unique<TSkinResourceFolder>(
-        QStringLiteral("/vellicor-skin/%1").arg(++NextResourceFolder), prepared.StateFiles);
-
-    FTheme = std::move(prepared.Theme);
+    std::unique_ptr<TSkinResourceFolder> resources;
+    {
+        TPreparedSkin prepared = Prepare(store);
+        // A folder of its own per load: Qt caches pictures by path, so a path is never reused.
+        resources = std::make_unique<TSkinResourceFolder>(QStringLiteral("/vellicor-skin/%1").arg(++NextResourceFolder),
+                                                          prepared.StateFiles);
+        FTheme = std::move(prepared.Theme);
+        // The folder has its own copy of the pictures: the prepared ones go before the windows are restyled.
+    }
     std::swap(FResources, resources);
     RebuildStyleSheet();
     // Frames change their windows' flags first, which restyles each window's tree: done before the new

@@ -47,7 +47,12 @@ QByteArray TSkinResourceFolder::Build(const std::map<QString, QByteArray>& files
     }
     std::stable_sort(entries.begin(), entries.end(), [](const TEntry& a, const TEntry& b) { return a.Hash < b.Hash; });
 
-    QByteArray payloads;
+    // The pictures are copied once, straight into the finished data: for a theme they come to a quarter of a
+    // megabyte, and the caller holds them too while this is built.
+    qsizetype payloadSize = 0;
+    for (const TEntry& entry : entries) {
+        payloadSize += 4 + entry.Data->size();
+    }
     QByteArray names;
     QByteArray tree;
     // Root folder: node 0, its children are nodes 1..n.
@@ -55,6 +60,7 @@ QByteArray TSkinResourceFolder::Build(const std::map<QString, QByteArray>& files
     Put16(tree, 0x02);
     Put32(tree, static_cast<quint32>(entries.size()));
     Put32(tree, 1);
+    quint32 payloadOffset = 0;
     for (const TEntry& entry : entries) {
         Put32(tree, static_cast<quint32>(names.size()));
         Put16(names, static_cast<quint16>(entry.Name.size()));
@@ -65,18 +71,22 @@ QByteArray TSkinResourceFolder::Build(const std::map<QString, QByteArray>& files
         Put16(tree, 0); // a plain file
         Put16(tree, 0); // any territory
         Put16(tree, 1); // the C locale
-        Put32(tree, static_cast<quint32>(payloads.size()));
-        Put32(payloads, static_cast<quint32>(entry.Data->size()));
-        payloads.append(*entry.Data);
+        Put32(tree, payloadOffset);
+        payloadOffset += 4 + static_cast<quint32>(entry.Data->size());
     }
 
     constexpr quint32 header = 20;
-    QByteArray out("qres");
+    QByteArray out;
+    out.reserve(header + payloadSize + names.size() + tree.size());
+    out.append("qres", 4);
     Put32(out, 1);
-    Put32(out, header + static_cast<quint32>(payloads.size() + names.size()));
+    Put32(out, header + static_cast<quint32>(payloadSize + names.size()));
     Put32(out, header);
-    Put32(out, header + static_cast<quint32>(payloads.size()));
-    out.append(payloads);
+    Put32(out, header + static_cast<quint32>(payloadSize));
+    for (const TEntry& entry : entries) {
+        Put32(out, static_cast<quint32>(entry.Data->size()));
+        out.append(*entry.Data);
+    }
     out.append(names);
     out.append(tree);
     return out;
