@@ -69,35 +69,52 @@ constexpr int kClientWidth = 589;
 constexpr int kClientHeight = 346;
 
 /// A list box entry: it sorts without regard to letter case, as the lists are shown, and carries its hint.
-/// The hint's tooltip and mark are fields of their own rather than item data: data of a role the entry has
-/// not had yet grows the entry's table of roles (a quarter of a kilobyte, for thousands of entries) and
-/// tells the model of each entry on its own.
+/// Its text, tooltip and mark are fields of its own rather than item data: item data is a table of roles that
+/// each entry allocates and regrows (a quarter of a kilobyte for a hinted entry, for thousands of entries),
+/// and setting it tells the model of each entry on its own. The lists neither drag nor drop, the one use of
+/// that table apart from the data() of each role.
 class TEntryItem : public QListWidgetItem {
 public:
-    using QListWidgetItem::QListWidgetItem;
+    explicit TEntryItem(const QString& text) : FText(text) {}
     bool operator<(const QListWidgetItem& other) const override {
-        return text().compare(other.text(), Qt::CaseInsensitive) < 0;
+        return FText.compare(other.text(), Qt::CaseInsensitive) < 0;
     }
     QVariant data(int role) const override {
-        if (role == Qt::ToolTipRole) {
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            return FText;
+        case Qt::ToolTipRole:
             return FHint.isEmpty() ? QVariant() : QVariant(FHint);
-        }
-        if (role == Qt::DecorationRole) {
+        case Qt::DecorationRole:
             return FMark.isNull() ? QVariant() : QVariant(FMark);
+        default:
+            return QListWidgetItem::data(role);
         }
-        return QListWidgetItem::data(role);
     }
     void setData(int role, const QVariant& value) override {
-        if (role != Qt::ToolTipRole && role != Qt::DecorationRole) {
+        bool changed = false;
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+            changed = value.toString() != FText;
+            FText = value.toString();
+            break;
+        case Qt::ToolTipRole:
+            changed = SetHint(value.toString(), FMark);
+            break;
+        case Qt::DecorationRole:
+            changed = SetHint(FHint, value.value<QIcon>());
+            break;
+        default:
             QListWidgetItem::setData(role, value);
             return;
         }
-        if (SetHint(role == Qt::ToolTipRole ? value.toString() : FHint,
-                    role == Qt::DecorationRole ? value.value<QIcon>() : FMark) &&
-            listWidget() != nullptr) {
+        if (changed && listWidget() != nullptr) {
             QAbstractItemModel* model = listWidget()->model();
             const QModelIndex index = model->index(listWidget()->row(this), 0);
-            emit model->dataChanged(index, index, {role});
+            const bool text = role == Qt::DisplayRole || role == Qt::EditRole;
+            emit model->dataChanged(index, index, text ? QList<int>{Qt::DisplayRole, Qt::EditRole} : QList<int>{role});
         }
     }
     /// Gives the entry its hint without telling the model, for a caller that tells it once for many
@@ -110,6 +127,7 @@ public:
     }
 
 private:
+    QString FText;
     QString FHint;
     QIcon FMark;
 };

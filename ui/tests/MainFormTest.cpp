@@ -6,6 +6,7 @@
 #include "ui/Actions.h"
 #include "ui/uAddFileType.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 
@@ -386,6 +388,44 @@ TEST_F(MainFormTest, theKeyboardRemovesAndSavesOnlyWhatTheUserMeant) {
     EXPECT_NE(Hive().find("\"Level1Add\"=\".a\""), std::string::npos);
     EXPECT_FALSE(Part<TAction>(form, "actSave")->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), lbBlocked);
+}
+
+// The entries keep their text and hint in fields of their own: Qt's item views, type-ahead, the model and
+// assistive technology must still see them as they see any list entry, and what is set through the item's own
+// API must show and be told to the view.
+TEST_F(MainFormTest, entriesAnswerQtAsAnyListEntryDoes) {
+    WriteHive(VersionKeys("12.0", {{"Level1Add", "\".zip;.Bat;.cmd\""}}));
+    TMainForm& form = Open();
+    auto* lbBlocked = Part<QListWidget>(form, "lbBlocked");
+    QApplication::setActiveWindow(&form);
+    Part<QTabWidget>(form, "PageControl")->setCurrentIndex(1);
+    lbBlocked->setFocus();
+    EXPECT_EQ(Items(lbBlocked), (QStringList{".Bat", ".cmd", ".zip"}));
+
+    QTest::keyClicks(lbBlocked, QStringLiteral(".z")); // type-ahead matches the text through the model
+    ASSERT_NE(lbBlocked->currentItem(), nullptr);
+    EXPECT_EQ(lbBlocked->currentItem()->text(), QStringLiteral(".zip"));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(lbBlocked);
+    ASSERT_NE(list, nullptr);
+    bool named = false;
+    for (int i = 0; i < list->childCount(); ++i) {
+        named = named || list->child(i)->text(QAccessible::Name) == QStringLiteral(".cmd");
+    }
+    EXPECT_TRUE(named) << "assistive technology reads the entries' text";
+
+    QSignalSpy changed(lbBlocked->model(), &QAbstractItemModel::dataChanged);
+    lbBlocked->item(2)->setText(QStringLiteral(".arj")); // a sorted list puts it in its place again
+    EXPECT_EQ(Items(lbBlocked), (QStringList{".arj", ".Bat", ".cmd"}));
+    EXPECT_FALSE(changed.isEmpty());
+    changed.clear();
+    QListWidgetItem* cmd = lbBlocked->item(2);
+    cmd->setToolTip(QStringLiteral("told"));
+    EXPECT_EQ(cmd->toolTip(), QStringLiteral("told"));
+    EXPECT_EQ(changed.size(), 1);
+    cmd->setToolTip(QStringLiteral("told")); // the same again is no change
+    EXPECT_EQ(changed.size(), 1);
+    EXPECT_EQ(lbBlocked->model()->data(lbBlocked->model()->index(2, 0), Qt::ToolTipRole).toString(),
+              QStringLiteral("told"));
 }
 
 // The demo prefix that the run script makes says so in the window, and About names the prefix edited.
