@@ -43,12 +43,37 @@ QImage RowPiece(const QImage& picture, const QMargins& m, TRowPiece piece) {
     return picture.copy(left, 0, std::max(1, right - left), picture.height());
 }
 
+// The four sides in CSS's shortest form ("2px" for four equal sides, "3px 1px" when top and bottom, left and
+// right are equal): fewer tokens for the style sheet parser, which keeps them all.
+QString Box(const QMargins& m, QLatin1String unit) {
+    const auto side = [unit](int value) { return QString::number(value) + unit; };
+    QString box = side(m.top());
+    if (m.left() != m.right() || m.top() != m.bottom() || m.right() != m.top()) {
+        box += QLatin1Char(' ') + side(m.right());
+        if (m.left() != m.right() || m.top() != m.bottom()) {
+            box += QLatin1Char(' ') + side(m.bottom());
+            if (m.left() != m.right()) {
+                box += QLatin1Char(' ') + side(m.left());
+            }
+        }
+    }
+    return box;
+}
+
 QString BorderWidth(const QMargins& m) {
-    return QStringLiteral("border-width: %1px %2px %3px %4px; ")
-        .arg(m.top())
-        .arg(m.right())
-        .arg(m.bottom())
-        .arg(m.left());
+    return QStringLiteral("border-width: ") + Box(m, QLatin1String("px")) + QStringLiteral("; ");
+}
+
+// A picture's path as the style sheet names it. Quoted, the whole path is one token for the parser; bare, each
+// of its names, slashes and dots is one.
+QString Url(const QString& path) {
+    const bool quotable = !path.contains(QLatin1Char('"')) && !path.contains(QLatin1Char('\\'));
+    return quotable ? QStringLiteral("url(\"%1\")").arg(path) : QStringLiteral("url(%1)").arg(path);
+}
+
+// A picture cut in nine by `m` and stretched over the box (stretch is the default of both directions).
+QString BorderImage(const QString& path, const QMargins& m) {
+    return QStringLiteral("border-image: %1 %2; ").arg(Url(path), Box(m, QLatin1String()));
 }
 
 void AppendBigEndian(QByteArray& bytes, quint32 value) {
@@ -120,6 +145,44 @@ QString FontText(const QFont& font) {
         .arg(families.join(QStringLiteral(", ")));
 }
 
+// Declarations without the blanks that only set them apart ("color: red; " becomes "color:red;"). Qt's style
+// sheet parser keeps every token of the last sheet it read for as long as the window that holds the sheet, a
+// blank too, and a theme's sheet has thousands of them. Blanks inside quotes and parentheses stay.
+QString CompactDeclarations(const QString& body) {
+    static const QString joins = QStringLiteral(":;,");
+    QString out;
+    out.reserve(body.size());
+    QChar quote;
+    int depth = 0;
+    bool blank = false;
+    for (const QChar c : body) {
+        if (!quote.isNull()) {
+            out += c;
+            if (c == quote) {
+                quote = QChar();
+            }
+            continue;
+        }
+        if (depth == 0 && c.isSpace()) {
+            blank = true;
+            continue;
+        }
+        if (blank && !out.isEmpty() && !joins.contains(out.back()) && !joins.contains(c)) {
+            out += QLatin1Char(' ');
+        }
+        blank = false;
+        out += c;
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')') && depth > 0) {
+            --depth;
+        }
+    }
+    return out;
+}
+
 // Writes the rules of one theme; each helper returns the declarations of one state.
 class TSheetWriter {
 public:
@@ -130,7 +193,7 @@ public:
 
     void Rule(const QString& selector, const QString& body) {
         if (!body.isEmpty()) {
-            FOut += selector + QStringLiteral(" { ") + body + QStringLiteral("}\n");
+            FOut += selector + QLatin1Char('{') + CompactDeclarations(body) + QStringLiteral("}\n");
         }
     }
     // A hot state only when effects are on.
@@ -150,15 +213,10 @@ public:
         if (horizontal) {
             m = QMargins(m.top(), m.right(), m.bottom(), m.left());
         }
-        return QStringLiteral("border-image: url(%1) %2 %3 %4 %5 stretch stretch; border-width: %2px %3px %4px %5px; ")
-            .arg(FUrl(FileName(object, part, state, horizontal)))
-            .arg(m.top())
-            .arg(m.right())
-            .arg(m.bottom())
-            .arg(m.left());
+        return BorderImage(FUrl(FileName(object, part, state, horizontal)), m) + BorderWidth(m);
     }
     QString Icon(const TSkinObject& object, const QString& part, int state, bool horizontal = false) const {
-        return QStringLiteral("image: url(%1); ").arg(FUrl(FileName(object, part, state, horizontal)));
+        return QStringLiteral("image: %1; ").arg(Url(FUrl(FileName(object, part, state, horizontal))));
     }
     QString Color(const TSkinObject& object, const QString& key, QPalette::ColorRole role,
                   QPalette::ColorGroup group = QPalette::Active) const {
@@ -244,13 +302,7 @@ public:
         return QMargins(m.left(), 0, m.right(), 0);
     }
     QString ItemImage(const QString& file, const QMargins& m) const {
-        return QStringLiteral("border-image: url(%1) %2 %3 %4 %5 stretch stretch; ")
-                   .arg(FUrl(file))
-                   .arg(m.top())
-                   .arg(m.right())
-                   .arg(m.bottom())
-                   .arg(m.left()) +
-               BorderWidth(m);
+        return BorderImage(FUrl(file), m) + BorderWidth(m);
     }
 
     // The selected row of a list with columns: one picture across its cells (see RowPiece).
@@ -394,12 +446,7 @@ public:
 
     void MenuBar(const TSkinObject& o, const QString& s) {
         const QMargins m = o.Part("Item")->Margins;
-        const QString border = QStringLiteral("border-style: solid; border-color: transparent; "
-                                              "border-width: %1px %2px %3px %4px; ")
-                                   .arg(m.top())
-                                   .arg(m.right())
-                                   .arg(m.bottom())
-                                   .arg(m.left());
+        const QString border = QStringLiteral("border-style: solid; border-color: transparent; ") + BorderWidth(m);
         Rule(s, Image(o, {}, 0) + Color(o, "TextColor", QPalette::WindowText) + Font(o) +
                     QStringLiteral("spacing: 1px; padding: 1px 2px; "));
         Rule(s + "::item", border + QStringLiteral("background: transparent; ") + Padding(o, "7,2,7,2"));
@@ -412,13 +459,9 @@ public:
         const TSkinPart* check = o.Part("Check");
         Rule(s, Image(o, {}, 0) + Color(o, "TextColor", QPalette::WindowText) + Font(o) +
                     QStringLiteral("padding: 2px; "));
-        Rule(s + "::item", QStringLiteral("border-style: solid; border-color: transparent; "
-                                          "border-width: %1px %2px %3px %4px; background: transparent; ")
-                                   .arg(m.top())
-                                   .arg(m.right())
-                                   .arg(m.bottom())
-                                   .arg(m.left()) +
-                               QStringLiteral("padding: 3px 20px 3px %1px; ").arg(check->Rect.width() + 12));
+        Rule(s + "::item",
+             QStringLiteral("border-style: solid; border-color: transparent; ") + BorderWidth(m) +
+                 QStringLiteral("background: transparent; padding: 3px 20px 3px %1px; ").arg(check->Rect.width() + 12));
         Rule(s + "::item:selected", Image(o, "Item", 0) + Color(o, "HotTextColor", QPalette::HighlightedText));
         Rule(s + "::item:disabled", Color(o, "DisabledTextColor", QPalette::WindowText, QPalette::Disabled));
         Rule(s + "::indicator", Size(o, "Check") + QStringLiteral("left: 5px; "));

@@ -25,6 +25,16 @@ using namespace skintest;
 
 namespace {
 
+// The paths of the pictures a style sheet names, quoted or bare.
+QStringList PicturePaths(const QString& sheet) {
+    static const QRegularExpression url(QStringLiteral("url\\(\"?([^\")]*)\"?\\)"));
+    QStringList paths;
+    for (const QRegularExpressionMatch& match : url.globalMatch(sheet)) {
+        paths << match.captured(1);
+    }
+    return paths;
+}
+
 double Luminance(const QColor& color) {
     const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
     return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
@@ -107,14 +117,12 @@ TEST_P(CarriedTheme, inflatesParsesAndDefinesEverySkinObject) {
 }
 
 TEST_P(CarriedTheme, everyPictureTheStyleSheetNamesIsThere) {
-    const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
-    int count = 0;
-    for (const QRegularExpressionMatch& match : url.globalMatch(FSkin.StyleSheet())) {
-        SCOPED_TRACE(match.captured(1).toStdString());
-        EXPECT_FALSE(QImage(match.captured(1)).isNull());
-        ++count;
+    const QStringList paths = PicturePaths(FSkin.StyleSheet());
+    for (const QString& path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_FALSE(QImage(path).isNull());
     }
-    EXPECT_GT(count, 60);
+    EXPECT_GT(paths.size(), 60);
 }
 
 TEST_P(CarriedTheme, textIsReadableOnWhatItIsDrawnOn) {
@@ -354,8 +362,7 @@ TEST(DamagedTheme, failsClearlyAndLeavesTheLiveThemeAsItWas) {
         EXPECT_EQ(skin.Theme(), before);
         EXPECT_EQ(skin.CompressedStoredSkin(), good.get());
         EXPECT_EQ(window.styleSheet(), sheet);
-        EXPECT_FALSE(QImage(QRegularExpression(QStringLiteral("url\\(([^)]*)\\)")).match(sheet).captured(1)).isNull())
-            << "the live theme's pictures are still there";
+        EXPECT_FALSE(QImage(PicturePaths(sheet).value(0)).isNull()) << "the live theme's pictures are still there";
     }
     EXPECT_EQ(changes, 0);
 
