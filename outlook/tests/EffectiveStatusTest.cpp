@@ -344,7 +344,7 @@ TEST(EffectiveStatus, readingTheLayersChangesNothingAndCreatesNothing) {
 }
 
 TEST(EffectiveStatus, hintsSayWhatAnEntryDoesNotDo) {
-    const TExtensionList allow = {".txt", "py", "", ".JS", ".js", ".Zip", ".csv"};
+    const TExtensionList allow = {".BAT", ".txt", "py", "", ".JS", ".bat", ".js", ".Zip", ".csv", ".Bat"};
     const TExtensionList block = {".zip", ".exe", ".CSV"};
     TSecurityLayers none;
     none.GroupPolicy.Name = "Group Policy";
@@ -371,6 +371,7 @@ TEST(EffectiveStatus, hintsSayWhatAnEntryDoesNotDo) {
         {"an entry without its dot", &none, true, EListSide::Allow, "py", {"No leading dot"}},
         {"an empty entry", &none, true, EListSide::Allow, "", {"empty entry"}},
         {"duplicates differing in letter case", &none, true, EListSide::Allow, ".JS", {"Listed 2 times"}},
+        {"three spellings apart from one another", &none, true, EListSide::Allow, ".bat", {"Listed 3 times"}},
         {"on both lists, seen from either side", &none, true, EListSide::Allow, ".Zip", {"Also on the Block access"}},
         {"on both lists, from the Block side", &none, true, EListSide::Block, ".CSV", {"Also on the Allow access"}},
         {"a plain block entry", &none, true, EListSide::Block, ".exe", {}},
