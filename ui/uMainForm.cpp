@@ -71,8 +71,8 @@ constexpr int kClientHeight = 346;
 /// A list box entry: it sorts without regard to letter case, as the lists are shown, and carries its hint.
 /// Its text, tooltip and mark are fields of its own rather than item data: item data is a table of roles that
 /// each entry allocates and regrows (a quarter of a kilobyte for a hinted entry, for thousands of entries),
-/// and setting it tells the model of each entry on its own. The lists neither drag nor drop, the one use of
-/// that table apart from the data() of each role.
+/// and setting it tells the model of each entry on its own. Qt reads that table whole only to drag entries,
+/// which these lists do not; everything else asks data() for one role.
 class TEntryItem : public QListWidgetItem {
 public:
     explicit TEntryItem(const QString& text) : FText(text) {}
