@@ -545,9 +545,23 @@ std::string VerdictText(EVerdict verdict) {
     return "not blocked by Outlook";
 }
 
+namespace {
+
+// The layers without the user's saved lists. Hints are about the lists on screen, which may differ from the
+// saved ones; and a copy of lists of thousands of entries is not made for nothing.
+TSecurityLayers PolicyLayersOf(const TSecurityLayers& layers) {
+    TSecurityLayers policy;
+    policy.VersionNumber = layers.VersionNumber;
+    policy.GroupPolicy = layers.GroupPolicy;
+    policy.CloudPolicy = layers.CloudPolicy;
+    return policy;
+}
+
+} // namespace
+
 TListHints::TListHints(const TExtensionList& allowList, const TExtensionList& blockList, const TSecurityLayers& layers,
                        const std::vector<std::string>* defaultLevel1)
-    : FLayers(layers), FDefaultKnown(defaultLevel1 != nullptr) {
+    : FLayers(PolicyLayersOf(layers)), FDefaultKnown(defaultLevel1 != nullptr) {
     if (defaultLevel1 != nullptr) {
         for (const auto& entry : *defaultLevel1) {
             FDefault.insert(NormalizedEntry(entry));

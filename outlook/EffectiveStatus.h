@@ -124,7 +124,7 @@ public:
     std::vector<std::string> For(EListSide side, const std::string& entry) const;
 
 private:
-    TSecurityLayers FLayers;
+    TSecurityLayers FLayers;                  // the policy layers alone
     std::unordered_set<std::string> FDefault; // normalized
     bool FDefaultKnown;
     // Per side: every normalized entry with the number of times it is written, in any spelling.
