@@ -307,14 +307,17 @@ std::string NormalizedEntry(std::string_view entry) {
 }
 
 TSecurityLayers ReadSecurityLayers(platform::IRegistry& registry, const std::string& versionKeyPath) {
-    const auto [version, versionKey] = SplitVersionKeyPath(versionKeyPath);
+    TSecurityLayers layers = ReadPolicyLayers(registry, versionKeyPath);
+    const TReadKey security(registry, SplitVersionKeyPath(versionKeyPath).second + "\\Outlook\\Security");
+    layers.UserLevel1Add = ReadList(registry, security, "Level1Add");
+    layers.UserLevel1Remove = ReadList(registry, security, "Level1Remove");
+    return layers;
+}
+
+TSecurityLayers ReadPolicyLayers(platform::IRegistry& registry, const std::string& versionKeyPath) {
+    const std::string version = SplitVersionKeyPath(versionKeyPath).first;
     TSecurityLayers layers;
     layers.VersionNumber = version;
-    {
-        const TReadKey security(registry, versionKey + "\\Outlook\\Security");
-        layers.UserLevel1Add = ReadList(registry, security, "Level1Add");
-        layers.UserLevel1Remove = ReadList(registry, security, "Level1Remove");
-    }
     layers.GroupPolicy =
         ReadPolicyLayer(registry, "Group Policy", "Software\\Policies\\Microsoft\\Office\\" + version + "\\Outlook");
     // Cloud Policy serves Microsoft 365 Apps, which are all 16.0.

@@ -78,6 +78,10 @@ struct TSecurityLayers {
 /// the wrong type, or one that cannot be read, counts as not set and says why; nothing is raised for it.
 TSecurityLayers ReadSecurityLayers(platform::IRegistry& registry, const std::string& versionKeyPath);
 
+/// The policy layers alone, read as ReadSecurityLayers reads them; the user's lists are left unread (their
+/// Items empty), for a caller that has them at hand already.
+TSecurityLayers ReadPolicyLayers(platform::IRegistry& registry, const std::string& versionKeyPath);
+
 /// The verdict for a file name ("report.pdf.exe": its last extension) or an extension (".PY", "py"), letter
 /// case ignored. `defaultLevel1` is Outlook's default Level 1 list of today (ReadDefaultLevel1List);
 /// `versionNumber` such as "16.0".

@@ -724,8 +724,9 @@ void TMainForm::actPolicyHelpExecute() {
 void TMainForm::RefreshPolicyStatus() {
     FLayers = {};
     if (FVersionIndex >= 0 && std::size_t(FVersionIndex) < FOutlook->FVersions.size()) {
-        FLayers = ReadSecurityLayers(platform::CurrentUserRegistry(),
-                                     FOutlook->FVersions[std::size_t(FVersionIndex)].KeyPath);
+        // The notice and the hints need the policies alone; the user's lists are those on screen.
+        FLayers =
+            ReadPolicyLayers(platform::CurrentUserRegistry(), FOutlook->FVersions[std::size_t(FVersionIndex)].KeyPath);
     }
     try {
         FDefaultLevel1 = ReadDefaultLevel1List();

@@ -127,7 +127,7 @@ private:
     std::unique_ptr<TOutlookInteraction> FOutlook;
     TActionList* FActionList = nullptr;
     QWidget* FClientArea = nullptr;
-    TSecurityLayers FLayers;
+    TSecurityLayers FLayers; // the policy layers of the version shown; the lists are those on screen
     /// Outlook's default Level 1 list, when Extensions.txt could be read.
     std::optional<std::vector<std::string>> FDefaultLevel1;
 };

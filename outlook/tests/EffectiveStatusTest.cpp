@@ -330,6 +330,8 @@ TEST(EffectiveStatus, readingTheLayersChangesNothingAndCreatesNothing) {
     const TSecurityLayers full =
         ReadSecurityLayers(fixture::Registry(), "Software\\Microsoft\\Office\\16.0\\Outlook\\");
     const TSecurityLayers bare = ReadSecurityLayers(fixture::Registry(), "Software\\Microsoft\\Office\\16.0");
+    const TSecurityLayers policy =
+        ReadPolicyLayers(fixture::Registry(), "Software\\Microsoft\\Office\\16.0\\Outlook\\");
     ReadSecurityLayers(fixture::Registry(), "Software\\Microsoft\\Office\\14.0\\Outlook\\");
     EXPECT_EQ(hive.Snapshot(), before);
     EXPECT_FALSE(fixture::KeyExists(UserSecurity("14.0")));
@@ -341,6 +343,12 @@ TEST(EffectiveStatus, readingTheLayersChangesNothingAndCreatesNothing) {
     EXPECT_EQ(full.GroupPolicy.AdminSecurityMode.Value, 3u);
     EXPECT_EQ(full.CloudPolicy.AdminSecurityMode.Problem, bare.CloudPolicy.AdminSecurityMode.Problem);
     EXPECT_FALSE(full.CloudPolicy.AdminSecurityMode.Problem.empty());
+    // The policy layers alone are the same policies, and leave the user's lists unread.
+    EXPECT_EQ(policy.VersionNumber, "16.0");
+    EXPECT_FALSE(policy.UserLevel1Remove.Items);
+    EXPECT_EQ(policy.GroupPolicy.FileExtensionsAddLevel1.Items, full.GroupPolicy.FileExtensionsAddLevel1.Items);
+    EXPECT_EQ(policy.CloudPolicy.AdminSecurityMode.Problem, full.CloudPolicy.AdminSecurityMode.Problem);
+    EXPECT_EQ(PolicyOverrides(policy), PolicyOverrides(full));
 }
 
 TEST(EffectiveStatus, hintsSayWhatAnEntryDoesNotDo) {
