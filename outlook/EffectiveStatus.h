@@ -79,7 +79,7 @@ struct TSecurityLayers {
 TSecurityLayers ReadSecurityLayers(platform::IRegistry& registry, const std::string& versionKeyPath);
 
 /// The policy layers alone, read as ReadSecurityLayers reads them; the user's lists are left unread (their
-/// Items empty), for a caller that has them at hand already.
+/// Items not set), for a caller that has them at hand already.
 TSecurityLayers ReadPolicyLayers(platform::IRegistry& registry, const std::string& versionKeyPath);
 
 /// The verdict for a file name ("report.pdf.exe": its last extension) or an extension (".PY", "py"), letter
