@@ -46,16 +46,12 @@ QImage RowPiece(const QImage& picture, const QMargins& m, TRowPiece piece) {
 // The four sides in CSS's shortest form ("2px" for four equal sides, "3px 1px" when top and bottom, left and
 // right are equal): fewer tokens for the style sheet parser, which keeps them all.
 QString Box(const QMargins& m, QLatin1String unit) {
-    const auto side = [unit](int value) { return QString::number(value) + unit; };
-    QString box = side(m.top());
-    if (m.left() != m.right() || m.top() != m.bottom() || m.right() != m.top()) {
-        box += QLatin1Char(' ') + side(m.right());
-        if (m.left() != m.right() || m.top() != m.bottom()) {
-            box += QLatin1Char(' ') + side(m.bottom());
-            if (m.left() != m.right()) {
-                box += QLatin1Char(' ') + side(m.left());
-            }
-        }
+    // CSS fills the sides left out: bottom from top, left from right, right from top.
+    const int given = m.left() != m.right() ? 4 : m.bottom() != m.top() ? 3 : m.right() != m.top() ? 2 : 1;
+    const int sides[] = {m.top(), m.right(), m.bottom(), m.left()};
+    QString box;
+    for (int i = 0; i < given; ++i) {
+        box += (i > 0 ? QStringLiteral(" ") : QString()) + QString::number(sides[i]) + unit;
     }
     return box;
 }
