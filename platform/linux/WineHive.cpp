@@ -364,6 +364,26 @@ std::string FoldedPathBytes(std::string_view path) {
     return bytes;
 }
 
+// Seven bits a byte, low first, the top bit set on every byte but the last.
+void AppendVarint(std::string& out, std::uint64_t value) {
+    while (value >= 0x80) {
+        out.push_back(static_cast<char>(0x80 | (value & 0x7F)));
+        value >>= 7;
+    }
+    out.push_back(static_cast<char>(value));
+}
+
+std::uint64_t ReadVarint(const char*& p) {
+    std::uint64_t value = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*p++);
+        value |= std::uint64_t(byte & 0x7F) << shift;
+        if (byte < 0x80) {
+            return value;
+        }
+    }
+}
+
 struct THexNumber {
     std::uint64_t Value = 0;
     std::size_t End = 0; // where reading stopped; the start when there were no digits
@@ -1165,7 +1185,7 @@ void THiveIndex::Finish() {
         FCarry.clear();
     }
     if (FInKey) {
-        FSections.back().Range.End = FLineBegin;
+        CloseSection(FLineBegin);
         FInKey = false;
     }
     if (FGoesOn) {
@@ -1217,14 +1237,21 @@ void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended, bo
     switch (line[p]) {
     case '[': {
         if (FInKey) {
-            FSections.back().Range.End = begin;
+            CloseSection(begin);
         }
         FPath.clear();
         FInKey = AppendKeyPath(FPath, line, p) != NoPosition;
         if (FInKey) {
-            const std::size_t pathBegin = FNames.size();
-            AppendUnitBytes(FNames, FPath);
-            FSections.push_back({pathBegin, FNames.size() - pathBegin, {begin, begin}});
+            FPathBytes.clear();
+            AppendUnitBytes(FPathBytes, FPath);
+            const std::size_t shared = static_cast<std::size_t>(
+                std::mismatch(FPathBytes.begin(), FPathBytes.end(), FLastPath.begin(), FLastPath.end()).first -
+                FPathBytes.begin());
+            AppendVarint(FEntries, shared);
+            AppendVarint(FEntries, FPathBytes.size() - shared);
+            FEntries.append(FPathBytes, shared);
+            std::swap(FLastPath, FPathBytes);
+            FOpenBegin = begin;
         } else {
             SetProblem("a key name without its closing bracket");
         }
@@ -1270,26 +1297,72 @@ void THiveIndex::ValueLine(std::string_view line, std::size_t pos) {
     }
 }
 
+void THiveIndex::CloseSection(std::uint64_t end) {
+    AppendVarint(FEntries, FOpenBegin - FLastEnd);
+    AppendVarint(FEntries, end - FOpenBegin);
+    FLastEnd = end;
+}
+
+template <class TVisit> void THiveIndex::Walk(std::string_view key, TVisit visit) const {
+    const char* p = FEntries.data();
+    const char* const end = p + FEntries.size();
+    std::size_t matched = 0; // how many bytes the path shares with the key
+    int after = -1;          // with the whole key matched: the path's next byte, or -1 where it ends
+    std::uint64_t lastEnd = 0;
+    while (p < end) {
+        const std::size_t shared = ReadVarint(p);
+        const std::size_t length = ReadVarint(p);
+        const char* const rest = p;
+        p += length;
+        TRange range;
+        range.Begin = lastEnd + ReadVarint(p);
+        range.End = range.Begin + ReadVarint(p);
+        lastEnd = range.End;
+        // Sharing more than the last path matched, the path differs from the key where that one did (or goes on
+        // past the key with the same byte): only a path that shares no more is compared again.
+        if (shared <= matched) {
+            matched = shared;
+            std::size_t i = 0;
+            while (i < length && matched < key.size() && rest[i] == key[matched]) {
+                ++i;
+                ++matched;
+            }
+            after = i < length ? static_cast<unsigned char>(rest[i]) : -1;
+        }
+        EMatch match = EMatch::Other;
+        if (matched == key.size()) {
+            match = after < 0 ? EMatch::Same : after == '\\' ? EMatch::Below : EMatch::Other;
+        }
+        if (!visit(match, range)) {
+            return;
+        }
+    }
+}
+
 bool THiveIndex::KeyExists(std::string_view path) const {
     if (!FHasHeader) {
         return false;
     }
     const std::string key = FoldedPathBytes(path);
-    const std::string_view names = FNames;
-    return key.empty() || std::any_of(FSections.begin(), FSections.end(), [&](const TSection& section) {
-               return IsSameOrBelow(names.substr(section.PathBegin, section.PathLength), std::string_view(key));
-           });
+    if (key.empty()) {
+        return true;
+    }
+    bool found = false;
+    Walk(key, [&found](EMatch match, const TRange&) {
+        found = match != EMatch::Other;
+        return !found;
+    });
+    return found;
 }
 
 std::vector<THiveIndex::TRange> THiveIndex::Sections(std::string_view path) const {
-    const std::string key = FoldedPathBytes(path);
-    const std::string_view names = FNames;
     std::vector<TRange> ranges;
-    for (const TSection& section : FSections) {
-        if (names.substr(section.PathBegin, section.PathLength) == key) {
-            ranges.push_back(section.Range);
+    Walk(FoldedPathBytes(path), [&ranges](EMatch match, const TRange& range) {
+        if (match == EMatch::Same) {
+            ranges.push_back(range);
         }
-    }
+        return true;
+    });
     return ranges;
 }
 

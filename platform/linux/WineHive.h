@@ -151,14 +151,21 @@ private:
     void Line(std::uint64_t begin, std::string_view line, bool ended, bool zeros);
     void ValueLine(std::string_view line, std::size_t pos);
     void SetProblem(const char* what);
+    void CloseSection(std::uint64_t end);
+    enum class EMatch { Other, Below, Same };
+    /// Hands every section to `visit(EMatch, TRange)`, in the file's order, with how its path is to the folded
+    /// `key`, until `visit` returns false.
+    template <class TVisit> void Walk(std::string_view key, TVisit visit) const;
 
-    struct TSection {
-        std::size_t PathBegin = 0; // the path as THiveFile folds it, in FNames
-        std::size_t PathLength = 0;
-        TRange Range;
-    };
-    std::vector<TSection> FSections;
-    std::string FNames;           // the folded paths' units as 8-bit bytes: ASCII takes one each
+    // Each section is written as how many bytes of its folded path it shares with the path of the section before
+    // it, the rest of the path, and where it starts and ends, all as variable-length numbers. Wine writes a key's
+    // subkeys together, so neighbours share most of their paths: the index of a large hive takes a fraction of
+    // the memory of every path written out, and it is read through in order, as every question asks.
+    std::string FEntries;
+    std::string FLastPath;        // the folded path of the last section, as bytes
+    std::string FPathBytes;       // the path being read, as bytes, kept for its room
+    std::uint64_t FOpenBegin = 0; // where the section being read starts
+    std::uint64_t FLastEnd = 0;   // where the last section written ends
     std::u16string FPath;         // the path being read, kept for its room
     std::string FCarry;           // the start of a line that goes on in the next bytes
     bool FCarryZeros = false;     // whether it holds a zero byte

@@ -25,6 +25,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -339,6 +340,38 @@ TEST(WineHive, findsWhatItCannotReadAndIgnoresAFileWithoutTheHeader) {
     EXPECT_EQ(hive.Value("A", "good"), (TValueData{reg::TypeSz, std::string("2\0", 2)}));
 }
 
+// The index keeps each path as the part it shares with the path before it and the rest. A key's sections are
+// its own alone, whether a neighbour shares more, less or as much of the path as the last one matched, or goes
+// on past the key without a backslash; values cannot show this, as a section of another key has none of its own.
+TEST(WineHiveIndex, findsEachKeysOwnSectionsAmongNeighbours) {
+    const std::string bytes = Header() + "\n[A\\\\B\\\\C] 1\n[A\\\\B] 2\n[A\\\\BC] 3\n[A\\\\BCD] 4\n[A] 5\n[AB] 6\n"
+                                         "[a\\\\b\\\\c] 7\n[A\\\\B\\\\D] 8\n[B\\\\A] 9\n";
+    platform::wine::THiveIndex index;
+    index.Feed(bytes);
+    index.Finish();
+    const std::tuple<const char*, bool, std::vector<std::string>> cases[] = {
+        {"a\\b", true, {"[A\\\\B] 2"}},
+        {"A\\B\\C", true, {"[A\\\\B\\\\C] 1", "[a\\\\b\\\\c] 7"}},
+        {"A\\BC", true, {"[A\\\\BC] 3"}},
+        {"A\\BCD", true, {"[A\\\\BCD] 4"}},
+        {"A\\B\\D", true, {"[A\\\\B\\\\D] 8"}},
+        {"A", true, {"[A] 5"}},
+        {"AB", true, {"[AB] 6"}},
+        {"B", true, {}},
+        {"A\\B\\C\\D", false, {}},
+        {"A\\BCDE", false, {}},
+    };
+    for (const auto& [key, exists, headers] : cases) {
+        std::vector<std::string> found;
+        for (const auto& range : index.Sections(key)) {
+            const std::string section = bytes.substr(range.Begin, range.End - range.Begin);
+            found.push_back(section.substr(0, section.find('\n')));
+        }
+        EXPECT_EQ(found, headers) << key;
+        EXPECT_EQ(index.KeyExists(key), exists) << key;
+    }
+}
+
 // Reading goes through the index of a hive's keys and the bytes of one key's sections, and writing edits the
 // key's section alone: each must find and change what the whole parse does in every file, however the file's
 // bytes arrive, including where a line's first character misleads (hex data that goes on over a line starting
@@ -369,6 +402,12 @@ TEST(WineHiveIndex, findsAndChangesWhatTheWholeParseDoes) {
         {"value name without its quote", h + "\n[A] 1\n\"v=1\n\"w\"=\"x\"\n"},
         {"new value and a line end missing", h + "\n[A] 1\n#time=1\n\"x\"=\"1\""},
         {"values among others", h + "\n[C]\n[A] 1\n#time=1\n\"a\"=\"1\"\n\"V\"=dword:1\n\"z\"=\"2\"\n\n[D]\n"},
+        {"neighbours sharing parts of their paths",
+         h + "\n[A\\\\B\\\\C] 1\n\"v\"=\"1\"\n[A\\\\B] 2\n\"v\"=\"2\"\n[A\\\\BC] 3\n\"v\"=\"3\"\n[A\\\\BCD] "
+             "4\n\"v\"=\"4\"\n"
+             "[A] 5\n\"w\"=\"5\"\n[AB] 6\n\"v\"=\"6\"\n[a\\\\b\\\\c] 7\n\"w\"=\"7\"\n[A\\\\B\\\\D] "
+             "8\n\"v\"=\"8\"\n[B\\\\A] 9\n"
+             "\"v\"=\"9\"\n"},
         // Folding beyond ASCII, characters of two, three and four bytes, and a pair of surrogates escaped.
         {"keys beyond ASCII", h + "\n[CAF\xc3\x89\\\\\xd0\x94\\\\x] 1\n\"v\"=\"1\"\n[\\xd83d\\xde00] 2\n\"w\"=\"2\"\n"
                                   "[\xe2\x82\xac\\\\\xf0\x9f\x98\x80] 3\n\"v\"=\"3\"\n[caf\xc3\xa9] 4\n\"w\"=\"4\"\n"},
@@ -384,6 +423,11 @@ TEST(WineHiveIndex, findsAndChangesWhatTheWholeParseDoes) {
                                 "Caf\xc3\xa9",
                                 "caf\xc3\xa9\\\xd0\xb4",
                                 "Caf",
+                                "A\\B\\C",
+                                "A\\BC",
+                                "AB",
+                                "A\\B\\C\\D",
+                                "A\\B\\D",
                                 "\xf0\x9f\x98\x80",
                                 "\xe2\x82\xac"};
     const char* const names[] = {"v", "w", "", "Plain", "Wrapped", "Level1Add", "twice", "Merged"};
