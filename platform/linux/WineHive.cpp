@@ -147,11 +147,15 @@ std::string UnitsToAnsi(std::u16string_view units) {
     return text;
 }
 
+constexpr char16_t FoldAscii(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
+}
+
 // Upper case for matching names, as the registry compares them. Covers the scripts whose case pairs
 // sit at a fixed distance (Latin-1, Greek, Cyrillic); other characters compare as they are.
 char16_t FoldUnit(char16_t c) {
     if (c < 0x80) [[likely]] {
-        return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
+        return FoldAscii(c);
     }
     if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
         (c >= 0x430 && c <= 0x44F)) {
@@ -451,6 +455,16 @@ std::size_t ParseHexBytes(std::string_view s, std::size_t p, std::string* out) {
     return p;
 }
 
+// Where ParseHexBytes stops, without the bytes: a byte and its comma at a time while the data is written as Wine
+// writes it ("0a,1b,"), as most of a large hive's hex data is.
+std::size_t SkipHexBytes(std::string_view s, std::size_t p) {
+    while (p + 3 <= s.size() && HexDigits[static_cast<unsigned char>(s[p])] < 16 &&
+           HexDigits[static_cast<unsigned char>(s[p + 1])] < 16 && s[p + 2] == ',') {
+        p += 3;
+    }
+    return ParseHexBytes(s, p, nullptr);
+}
+
 std::size_t SkipSpaces(std::string_view s, std::size_t p) {
     while (p < s.size() && IsSpace(s[p])) {
         ++p;
@@ -458,21 +472,13 @@ std::size_t SkipSpaces(std::string_view s, std::size_t p) {
     return p;
 }
 
-// A section header's key path (the line's '[' at `pos`), unescaped, folded and with its backslashes as
-// NormalizePath leaves them, appended to `names` in one pass: no name has more units than bytes. Returns the
-// position after the closing bracket, or NoPosition, leaving `names` as it was, when there is none.
-std::size_t AppendKeyPath(std::u16string& names, std::string_view content, std::size_t pos) {
-    const std::size_t pathBegin = names.size();
-    names.resize(pathBegin + (content.size() - pos));
-    char16_t* const first = names.data() + pathBegin;
-    char16_t* out = first;
-    const auto put = [&](char16_t unit) {
-        if (unit != u'\\' || (out != first && out[-1] != u'\\')) {
-            *out++ = FoldUnit(unit);
-        }
-    };
-    // Most names are plain ASCII whose only escapes are doubled backslashes: those are taken here, a byte at a
-    // time, and the rest of a name from the first other escape or byte beyond ASCII on the general way.
+// Most key names are plain ASCII whose only escapes are doubled backslashes: the start of a name (its '[' at `pos`)
+// up to the first other escape, byte beyond ASCII or its closing bracket, folded and with its backslashes as
+// NormalizePath leaves them, written a byte at a time from `first`. Returns the end of what was written; `stop` is
+// where it stopped.
+template <class TChar>
+TChar* PutPlainKeyPath(TChar* const first, std::string_view content, std::size_t pos, std::size_t& stop) {
+    TChar* out = first;
     std::size_t p = pos + 1;
     for (; p < content.size(); ++p) {
         const char c = content[p];
@@ -485,9 +491,29 @@ std::size_t AppendKeyPath(std::u16string& names, std::string_view content, std::
             }
             ++p;
         }
-        put(static_cast<char16_t>(c));
+        if (c != '\\' || (out != first && out[-1] != TChar('\\'))) {
+            *out++ = static_cast<TChar>(FoldAscii(static_cast<char16_t>(c)));
+        }
     }
-    const std::size_t end = ParseEscaped(content, p, ']', put);
+    stop = p;
+    return out;
+}
+
+// A section header's key path (the line's '[' at `pos`), unescaped, folded and with its backslashes as
+// NormalizePath leaves them, appended to `names` in one pass: no name has more units than bytes. Returns the
+// position after the closing bracket, or NoPosition, leaving `names` as it was, when there is none.
+std::size_t AppendKeyPath(std::u16string& names, std::string_view content, std::size_t pos) {
+    const std::size_t pathBegin = names.size();
+    names.resize(pathBegin + (content.size() - pos));
+    char16_t* const first = names.data() + pathBegin;
+    std::size_t p = pos;
+    // The plain start a byte at a time, the rest of a name on the general way.
+    char16_t* out = PutPlainKeyPath(first, content, pos, p);
+    const std::size_t end = ParseEscaped(content, p, ']', [&](char16_t unit) {
+        if (unit != u'\\' || (out != first && out[-1] != u'\\')) {
+            *out++ = FoldUnit(unit);
+        }
+    });
     if (end == NoPosition) {
         names.resize(pathBegin);
         return NoPosition;
@@ -497,6 +523,35 @@ std::size_t AppendKeyPath(std::u16string& names, std::string_view content, std::
     }
     names.resize(pathBegin + std::size_t(out - first));
     return end;
+}
+
+// The rare names that are not plain, on the general way, out of line: the loop that reads a hive seldom takes it.
+[[gnu::noinline]] bool AppendEscapedKeyPathBytes(std::string& bytes, std::u16string& units, std::string_view content,
+                                                 std::size_t pos) {
+    units.clear();
+    if (AppendKeyPath(units, content, pos) == NoPosition) {
+        return false;
+    }
+    bytes.clear();
+    AppendUnitBytes(bytes, units);
+    return true;
+}
+
+// The path AppendKeyPath finds, as AppendUnitBytes writes it, in `bytes`: written straight for a plain name, as
+// nearly every name is, else through `units`. False when the line has no closing bracket.
+bool AppendKeyPathBytes(std::string& bytes, std::u16string& units, std::string_view content, std::size_t pos) {
+    // Written through a pointer into room for the most bytes, as AppendUnitBytes does.
+    bytes.resize(content.size() - pos);
+    char* const first = bytes.data();
+    std::size_t p = pos;
+    if (char* out = PutPlainKeyPath(first, content, pos, p); p < content.size() && content[p] == ']') {
+        if (out != first && out[-1] == '\\') {
+            --out;
+        }
+        bytes.resize(std::size_t(out - first));
+        return true;
+    }
+    return AppendEscapedKeyPathBytes(bytes, units, content, pos);
 }
 
 // The start of a value line (its '@' or quote at `pos`): the name, fed unit by unit to `putName`, and the tag
@@ -880,7 +935,7 @@ void THiveFile::ParseValue(std::size_t& lineIndex, std::size_t pos) {
     case FormHex:
         // Hex data goes on over the next line after a trailing backslash.
         for (std::string_view line = content;;) {
-            p = SkipSpaces(line, ParseHexBytes(line, p, nullptr));
+            p = SkipSpaces(line, SkipHexBytes(line, p));
             if (p >= line.size()) {
                 return finish(FormHex);
             }
@@ -1223,7 +1278,7 @@ void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended, bo
         return; // Wine reads no keys from such a file
     }
     if (FGoesOn) {
-        const std::size_t end = SkipSpaces(line, ParseHexBytes(line, SkipSpaces(line, 0), nullptr));
+        const std::size_t end = SkipSpaces(line, SkipHexBytes(line, SkipSpaces(line, 0)));
         FGoesOn = end < line.size() && line[end] == '\\';
         if (end < line.size() && !FGoesOn) {
             SetProblem(UnreadableDataProblem);
@@ -1239,11 +1294,8 @@ void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended, bo
         if (FInKey) {
             CloseSection(begin);
         }
-        FPath.clear();
-        FInKey = AppendKeyPath(FPath, line, p) != NoPosition;
+        FInKey = AppendKeyPathBytes(FPathBytes, FPath, line, p);
         if (FInKey) {
-            FPathBytes.clear();
-            AppendUnitBytes(FPathBytes, FPath);
             const std::size_t shared = static_cast<std::size_t>(
                 std::mismatch(FPathBytes.begin(), FPathBytes.end(), FLastPath.begin(), FLastPath.end()).first -
                 FPathBytes.begin());
@@ -1284,7 +1336,7 @@ void THiveIndex::ValueLine(std::string_view line, std::size_t pos) {
     case FormDword:
         break;
     case FormHex: {
-        const std::size_t end = SkipSpaces(line, ParseHexBytes(line, head.DataBegin, nullptr));
+        const std::size_t end = SkipSpaces(line, SkipHexBytes(line, head.DataBegin));
         FGoesOn = end < line.size() && line[end] == '\\';
         if (end < line.size() && !FGoesOn) {
             SetProblem(UnreadableDataProblem);

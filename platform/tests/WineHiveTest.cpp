@@ -402,6 +402,7 @@ TEST(WineHiveIndex, findsAndChangesWhatTheWholeParseDoes) {
         {"value name without its quote", h + "\n[A] 1\n\"v=1\n\"w\"=\"x\"\n"},
         {"new value and a line end missing", h + "\n[A] 1\n#time=1\n\"x\"=\"1\""},
         {"values among others", h + "\n[C]\n[A] 1\n#time=1\n\"a\"=\"1\"\n\"V\"=dword:1\n\"z\"=\"2\"\n\n[D]\n"},
+        {"key names with empty elements", h + "\n[\\\\A\\\\\\\\B\\\\] 1\n\"v\"=\"1\"\n[B\\\\\\\\] 2\n\"w\"=\"2\"\n"},
         {"neighbours sharing parts of their paths",
          h + "\n[A\\\\B\\\\C] 1\n\"v\"=\"1\"\n[A\\\\B] 2\n\"v\"=\"2\"\n[A\\\\BC] 3\n\"v\"=\"3\"\n[A\\\\BCD] "
              "4\n\"v\"=\"4\"\n"
