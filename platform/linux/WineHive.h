@@ -166,7 +166,7 @@ private:
     std::string FPathBytes;       // the path being read, as bytes, kept for its room
     std::uint64_t FOpenBegin = 0; // where the section being read starts
     std::uint64_t FLastEnd = 0;   // where the last section written ends
-    std::u16string FPath;         // the path being read, kept for its room
+    std::u16string FPath;         // room for a key name that is not plain, read as units
     std::string FCarry;           // the start of a line that goes on in the next bytes
     bool FCarryZeros = false;     // whether it holds a zero byte
     std::uint64_t FLineBegin = 0; // where the next line starts in the file
