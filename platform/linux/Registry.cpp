@@ -207,8 +207,12 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     std::string bytes;
     auto index = std::make_shared<THiveIndex>(need != ENeed::IndexOnly);
     std::size_t size = 0;
-    if (need == ENeed::Whole && known && info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    if (known && info.st_size > 0) {
+        if (need == ENeed::Whole) {
+            bytes.reserve(static_cast<std::size_t>(info.st_size));
+        } else {
+            index->ExpectFileSize(static_cast<std::uint64_t>(info.st_size));
+        }
     }
     const int error = ReadBlocks(fd, [&](std::string_view block) {
         size += block.size();

@@ -127,6 +127,8 @@ public:
     /// With `checkLines`, every value is read as well, to find what THiveFile::Problem finds, as a write needs.
     explicit THiveIndex(bool checkLines = false) : FCheckLines(checkLines) {}
 
+    /// The size of the whole file, when it is known before its bytes: the index takes its room at once.
+    void ExpectFileSize(std::uint64_t size);
     /// The next bytes of the file, in order; a line may go on in the next call.
     void Feed(std::string_view bytes);
     /// After the last bytes.
