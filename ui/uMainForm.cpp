@@ -4,6 +4,7 @@
 #include "help/binding/HTMLHelpViewer.h"
 #include "outlook/ExtensionsFile.h"
 #include "outlook/OutlookInteraction.h"
+#include "platform/Memory.h"
 #include "platform/Registry.h"
 #include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
@@ -536,6 +537,9 @@ void TMainForm::FormCreate() {
         UseBuiltInTheme();
         ShowInformation(ToQString(MessageOf(error)));
     }
+    // The theme was prepared on a thread of its own, which has ended, and restyling the window freed much of
+    // what it made: that memory would otherwise stay held for as long as the program runs.
+    platform::ReleaseFreedMemory();
     FOutlook = std::make_unique<TOutlookInteraction>();
     if (!FOutlook->FVersions.empty()) {
         {

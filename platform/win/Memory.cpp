@@ -1,0 +1,11 @@
+#include "platform/Memory.h"
+
+#include <malloc.h>
+
+namespace platform {
+
+void ReleaseFreedMemory() {
+    _heapmin();
+}
+
+} // namespace platform
