@@ -2,6 +2,7 @@
 
 #include "app/Display.h"
 #include "help/binding/HTMLHelpViewer.h"
+#include "outlook/OutlookInteraction.h"
 #include "platform/Registry.h"
 #include "platform/WinePrefixes.h"
 #include "settings/uSettings.h"
@@ -64,8 +65,9 @@ int RunProgram(int argc, char** argv, const std::function<void()>& whenShown) {
         return 2;
     }
 
-    // A large hive takes a while to read: it is read while the windows are set up.
-    platform::ReadCurrentUserHiveAhead();
+    // A large hive takes a while to read: it is read while the windows are set up, keeping only where the keys
+    // that the program reads are.
+    platform::ReadCurrentUserHiveAhead(OutlookRegistryKeys());
 
     // Module initialisation, in dependency order.
     InitializeSettingsUnit();

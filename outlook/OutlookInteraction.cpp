@@ -71,6 +71,10 @@ bool IsOutlookImage(std::string_view name) {
 
 } // namespace
 
+std::vector<std::string> OutlookRegistryKeys() {
+    return {"Software\\Microsoft\\Office", "Software\\Policies\\Microsoft"};
+}
+
 TOutlookInteraction::TOutlookInteraction() : TOutlookInteraction(platform::CurrentUserRegistry()) {}
 
 TOutlookInteraction::TOutlookInteraction(platform::IRegistry& registry) : FRegistry(registry) {

@@ -19,6 +19,10 @@ struct TOutlookInfo {
     std::string KeyPath;
 };
 
+/// The keys of the current user's hive that the program reads, each with the keys below it: Office's own, where
+/// the versions and their lists are, and Microsoft's policies, which may override the lists.
+std::vector<std::string> OutlookRegistryKeys();
+
 /// A registry value that cannot be read or stored.
 class ERegistryException : public Exception {
 public:

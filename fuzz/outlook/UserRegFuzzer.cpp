@@ -1,10 +1,12 @@
 // Any bytes parse as a user.reg without reading out of bounds; the index that reading uses, fed the bytes in
-// blocks, finds the keys and values the whole parse finds, and the edit that writing uses, made from that index or
+// blocks, finds the keys and values the whole parse finds, and so does one that keeps some keys alone, for those
+// keys; the edit that writing uses, made from that index or
 // afresh, refuses and changes what the whole parse does; a file that parses stays one that parses after an edit, and
 // the edited value reads back as written.
 #include "platform/Registry.h"
 #include "platform/linux/WineHive.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -21,11 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const THiveFile hive(bytes);
     auto checked = std::make_shared<THiveIndex>(true);
     THiveIndex& index = *checked;
+    THiveIndex scoped(false, {"a\\b", "\xc3\xa9"});
     const std::size_t block = size > 0 ? 1 + data[0] % 16 : 1;
     for (std::size_t at = 0; at < size; at += block) {
         index.Feed(std::string_view(bytes).substr(at, block));
+        scoped.Feed(std::string_view(bytes).substr(at, block));
     }
     index.Finish();
+    scoped.Finish();
     if (index.HasHeader() != hive.HasHeader()) {
         __builtin_trap();
     }
@@ -37,6 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (index.KeyExists(key) != hive.KeyExists(key)) {
             __builtin_trap();
+        }
+        if (scoped.Covers(key)) {
+            const auto ranges = scoped.Sections(key);
+            const auto all = index.Sections(key);
+            if (scoped.KeyExists(key) != hive.KeyExists(key) || ranges.size() != all.size() ||
+                !std::equal(ranges.begin(), ranges.end(), all.begin(),
+                            [](const auto& a, const auto& b) { return a.Begin == b.Begin && a.End == b.End; })) {
+                __builtin_trap();
+            }
         }
         for (const char* name : {"v", ""}) {
             if (platform::wine::ValueInSections(key, name, sections) != hive.Value(key, name)) {

@@ -2,9 +2,12 @@
 
 #include "RegistryFixture.h"
 #include "ScratchHive.h"
+#include "outlook/EffectiveStatus.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <functional>
 #include <set>
 
@@ -220,8 +223,8 @@ TEST_F(OutlookInteraction, refusesAVersionIndexOutsideTheList) {
 
 namespace {
 
-// The real registry, with one chosen operation failing as the platform may make it fail, and a count of
-// the keys left open.
+// The real registry, with one chosen operation failing as the platform may make it fail, a count of the keys
+// left open and the path of every key asked for.
 class TFailingRegistry : public platform::IRegistry {
 public:
     enum EOperation { None, Create, SecondQuery, Set };
@@ -229,10 +232,12 @@ public:
     TFailingRegistry(EOperation failing, std::string detail) : FFailing(failing), FDetail(std::move(detail)) {}
 
     long OpenKey(std::string_view path, std::uint32_t access, platform::TRegKey& key) override {
+        FPaths.emplace_back(path);
         const long status = FReal.OpenKey(path, access, key);
         return Count(status, key);
     }
     long CreateKey(std::string_view path, std::uint32_t access, platform::TRegKey& key) override {
+        FPaths.emplace_back(path);
         if (FFailing == Create) {
             key = 0;
             return Fail(platform::reg::AccessDenied);
@@ -262,6 +267,7 @@ public:
     std::string LastFailureDetail() const override { return FLastDetail; }
 
     std::size_t OpenKeys() const { return FOpen.size(); }
+    const std::vector<std::string>& Paths() const { return FPaths; }
 
 private:
     long Count(long status, platform::TRegKey key) {
@@ -280,6 +286,7 @@ private:
     std::string FDetail;
     std::string FLastDetail;
     std::set<platform::TRegKey> FOpen;
+    std::vector<std::string> FPaths;
 };
 
 } // namespace
@@ -326,5 +333,34 @@ TEST_F(OutlookInteraction, reportsEachRegistryFailureInItsOwnWordsAndClosesTheKe
             EXPECT_EQ(registry.OpenKeys(), 0u);
             EXPECT_EQ(FHive.Snapshot(), before);
         }
+    }
+}
+
+// The hive is read ahead keeping only where OutlookRegistryKeys are: every key that detection, the lists and the
+// policies read lies there, or each would read a large hive again.
+TEST_F(OutlookInteraction, readsOnlyKeysBelowItsRegistryKeys) {
+    fixture::SetString(SecurityKey("16.0"), "Level1Add", ".exe");
+    fixture::CreateKey(OutlookKey("11.0"));
+    TFailingRegistry registry(TFailingRegistry::None, "");
+    {
+        TOutlookInteraction outlook(registry);
+        ASSERT_EQ(outlook.FVersions.size(), 2u);
+        for (int version = 0; version < 2; ++version) {
+            outlook.GetAllowedExtensions(version);
+            outlook.GetBlockedExtensions(version);
+            ReadSecurityLayers(registry, outlook.FVersions[std::size_t(version)].KeyPath);
+        }
+    }
+    const auto lower = [](std::string text) {
+        std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+        return text;
+    };
+    ASSERT_FALSE(registry.Paths().empty());
+    for (const std::string& asked : registry.Paths()) {
+        const std::string path = lower(asked);
+        const auto keys = OutlookRegistryKeys();
+        EXPECT_TRUE(std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
+            return path.starts_with(lower(key)) && (path.size() == key.size() || path[key.size()] == '\\');
+        })) << asked;
     }
 }

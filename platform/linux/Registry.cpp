@@ -175,7 +175,10 @@ int ReadBlocks(int fd, const std::function<void(std::string_view)>& take) {
     }
 }
 
-TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
+// `key`: what the operation asks about; an index kept from before serves it only if it covers that key. `scope`:
+// with IndexOnly, the keys that the index keeps (see THiveIndex).
+TLoadedHive LoadHive(const std::string& prefix, ENeed need, std::string_view key = {},
+                     const std::vector<std::string>& scope = {}) {
     TLoadedHive loaded;
     const std::string file = prefix + "/user.reg";
     char resolved[PATH_MAX];
@@ -192,11 +195,12 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     const bool known = fstat(fd, &info) == 0;
     const TFileIdentity before = known ? TFileIdentity::Of(info) : TFileIdentity{};
     loaded.Identity = before;
-    if (known && last.Holds(loaded.Path, before) && (need != ENeed::Whole || last.Hive || last.Written)) {
+    const bool indexServes = need != ENeed::Whole && last.Index && last.Index->Covers(key);
+    if (known && last.Holds(loaded.Path, before) && (indexServes || last.Hive || last.Written)) {
         close(fd);
         loaded.State = EFileState::Present;
-        loaded.Hive = need == ENeed::Whole || !last.Index ? last.Whole() : last.Hive;
-        loaded.Index = last.Index;
+        loaded.Hive = indexServes ? last.Hive : last.Whole();
+        loaded.Index = indexServes ? last.Index : nullptr;
         return loaded;
     }
     timespec readAt{};
@@ -205,7 +209,7 @@ TLoadedHive LoadHive(const std::string& prefix, ENeed need) {
     std::shared_ptr<const THiveIndex> checked =
         known && need == ENeed::Whole && last.Holds(loaded.Path, before) ? last.Index : nullptr;
     std::string bytes;
-    auto index = std::make_shared<THiveIndex>(need != ENeed::IndexOnly);
+    auto index = std::make_shared<THiveIndex>(need != ENeed::IndexOnly, scope);
     std::size_t size = 0;
     if (known && info.st_size > 0) {
         if (need == ENeed::Whole) {
@@ -252,11 +256,11 @@ class TReadAhead {
 public:
     ~TReadAhead() { Wait(); }
 
-    void Start(std::string prefix) {
+    void Start(std::string prefix, std::vector<std::string> scope) {
         Wait();
-        FThread = std::thread([prefix = std::move(prefix)] {
+        FThread = std::thread([prefix = std::move(prefix), scope = std::move(scope)] {
             try {
-                LoadHive(prefix, ENeed::IndexOnly);
+                LoadHive(prefix, ENeed::IndexOnly, {}, scope);
             } catch (...) {
                 ReadLast().Forget(); // a head start only: the operation that needs the hive reads it itself
             }
@@ -421,7 +425,7 @@ public:
         ReadAhead().Wait();
         key = 0;
         const std::string prefix = PrefixFolder();
-        const TLoadedHive loaded = LoadHive(prefix, ENeed::Index);
+        const TLoadedHive loaded = LoadHive(prefix, ENeed::Index, path);
         if (loaded.State == EFileState::Unreadable) {
             return Fail(reg::AccessDenied, UnreadableDetail(loaded));
         }
@@ -438,7 +442,7 @@ public:
         key = 0;
         const bool writing = (access & reg::AccessSetValue) != 0;
         const std::string prefix = PrefixFolder();
-        const TLoadedHive loaded = LoadHive(prefix, ENeed::Index);
+        const TLoadedHive loaded = LoadHive(prefix, ENeed::Index, path);
         if (loaded.State == EFileState::Unreadable) {
             return Fail(reg::AccessDenied, UnreadableDetail(loaded));
         }
@@ -494,7 +498,7 @@ public:
         if (found->second.Empty) {
             return reg::FileNotFound;
         }
-        const TLoadedHive loaded = LoadHive(found->second.Prefix, ENeed::Index);
+        const TLoadedHive loaded = LoadHive(found->second.Prefix, ENeed::Index, found->second.Path);
         if (loaded.State == EFileState::Unreadable) {
             return Fail(reg::AccessDenied, UnreadableDetail(loaded));
         }
@@ -620,9 +624,9 @@ IRegistry& CurrentUserRegistry() {
     return registry;
 }
 
-void ReadCurrentUserHiveAhead() {
+void ReadCurrentUserHiveAhead(std::vector<std::string> keys) {
     ReadLast(); // made first, so that it outlives the thread that fills it
-    ReadAhead().Start(PrefixFolder());
+    ReadAhead().Start(PrefixFolder(), std::move(keys));
 }
 
 } // namespace platform

@@ -368,6 +368,13 @@ std::string FoldedPathBytes(std::string_view path) {
     return bytes;
 }
 
+// Whether the folded `path` is one of `keys` or below one; a key without elements (the root) holds every path.
+bool InScope(const std::vector<std::string>& keys, std::string_view path) {
+    return std::any_of(keys.begin(), keys.end(), [path](const std::string& key) {
+        return path.starts_with(key) && (key.empty() || path.size() == key.size() || path[key.size()] == '\\');
+    });
+}
+
 // Seven bits a byte, low first, the top bit set on every byte but the last.
 void AppendVarint(std::string& out, std::uint64_t value) {
     while (value >= 0x80) {
@@ -1233,7 +1240,20 @@ void THiveIndex::Feed(std::string_view bytes) {
     }
 }
 
+THiveIndex::THiveIndex(bool checkLines, const std::vector<std::string>& scope) : FCheckLines(checkLines) {
+    for (const std::string& key : scope) {
+        FScope.push_back(FoldedPathBytes(key));
+    }
+}
+
+bool THiveIndex::Covers(std::string_view path) const {
+    return FScope.empty() || InScope(FScope, FoldedPathBytes(path));
+}
+
 void THiveIndex::ExpectFileSize(std::uint64_t size) {
+    if (!FScope.empty()) {
+        return; // the keys of a scope take little room
+    }
     // A section takes a few bytes of numbers and the part of its path that it does not share with the last
     // one: seldom an eighth of its text. Room that is never written costs no memory, while growing a step at
     // a time would leave every smaller copy behind, freed but still held by the heap of the reading thread.
@@ -1302,7 +1322,8 @@ void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended, bo
             CloseSection(begin);
         }
         FInKey = AppendKeyPathBytes(FPathBytes, FPath, line, p);
-        if (FInKey) {
+        FKept = FInKey && (FScope.empty() || InScope(FScope, FPathBytes));
+        if (FKept) {
             const std::size_t shared = static_cast<std::size_t>(
                 std::mismatch(FPathBytes.begin(), FPathBytes.end(), FLastPath.begin(), FLastPath.end()).first -
                 FPathBytes.begin());
@@ -1311,7 +1332,7 @@ void THiveIndex::Line(std::uint64_t begin, std::string_view line, bool ended, bo
             FEntries.append(FPathBytes, shared);
             std::swap(FLastPath, FPathBytes);
             FOpenBegin = begin;
-        } else {
+        } else if (!FInKey) {
             SetProblem("a key name without its closing bracket");
         }
         break;
@@ -1357,6 +1378,9 @@ void THiveIndex::ValueLine(std::string_view line, std::size_t pos) {
 }
 
 void THiveIndex::CloseSection(std::uint64_t end) {
+    if (!FKept) {
+        return;
+    }
     AppendVarint(FEntries, FOpenBegin - FLastEnd);
     AppendVarint(FEntries, end - FOpenBegin);
     FLastEnd = end;
@@ -1447,7 +1471,7 @@ THiveEdit::THiveEdit(std::string bytes) : THiveEdit(std::move(bytes), nullptr) {
 
 THiveEdit::THiveEdit(std::string bytes, std::shared_ptr<const THiveIndex> checked)
     : FBytes(std::move(bytes)), FIndex(std::move(checked)) {
-    if (!FIndex || !FIndex->ChecksLines() || FIndex->Size() != FBytes.size()) {
+    if (!FIndex || !FIndex->ChecksLines() || !FIndex->Covers({}) || FIndex->Size() != FBytes.size()) {
         FIndex = CheckedIndex(FBytes);
     }
     if (FBytes.size() >= std::numeric_limits<std::uint32_t>::max()) {

@@ -125,7 +125,9 @@ private:
 class THiveIndex {
 public:
     /// With `checkLines`, every value is read as well, to find what THiveFile::Problem finds, as a write needs.
-    explicit THiveIndex(bool checkLines = false) : FCheckLines(checkLines) {}
+    /// With `scope`, only the sections of those keys and of the keys below them are kept, and the index answers
+    /// only for the keys it Covers; without, it answers for every key.
+    explicit THiveIndex(bool checkLines = false, const std::vector<std::string>& scope = {});
 
     /// The size of the whole file, when it is known before its bytes: the index takes its room at once.
     void ExpectFileSize(std::uint64_t size);
@@ -137,6 +139,9 @@ public:
     /// As THiveFile's; Problem() only when made to check the lines.
     bool HasHeader() const { return FHasHeader; }
     const std::string& Problem() const { return FProblem; }
+    /// Whether the index answers for the key `path`: it is in the scope, or there is none.
+    bool Covers(std::string_view path) const;
+    /// As THiveFile's, for a key the index covers.
     bool KeyExists(std::string_view path) const;
     bool ChecksLines() const { return FCheckLines; }
     /// How many bytes were fed.
@@ -146,7 +151,7 @@ public:
         std::uint64_t Begin = 0; // the section's header line
         std::uint64_t End = 0;   // after its last line
     };
-    /// Where the sections of the key are in the file, in its order.
+    /// Where the sections of the key are in the file, in its order; for a key the index covers.
     std::vector<TRange> Sections(std::string_view path) const;
 
 private:
@@ -164,14 +169,16 @@ private:
     // subkeys together, so neighbours share most of their paths: the index of a large hive takes a fraction of
     // the memory of every path written out, and it is read through in order, as every question asks.
     std::string FEntries;
-    std::string FLastPath;        // the folded path of the last section, as bytes
-    std::string FPathBytes;       // the path being read, as bytes, kept for its room
-    std::uint64_t FOpenBegin = 0; // where the section being read starts
-    std::uint64_t FLastEnd = 0;   // where the last section written ends
-    std::u16string FPath;         // room for a key name that is not plain, read as units
-    std::string FCarry;           // the start of a line that goes on in the next bytes
-    bool FCarryZeros = false;     // whether it holds a zero byte
-    std::uint64_t FLineBegin = 0; // where the next line starts in the file
+    std::vector<std::string> FScope; // the folded paths of the keys kept with those below them; none: every key
+    bool FKept = false;              // the section being read is in the scope
+    std::string FLastPath;           // the folded path of the last section kept, as bytes
+    std::string FPathBytes;          // the path being read, as bytes, kept for its room
+    std::uint64_t FOpenBegin = 0;    // where the section being read starts
+    std::uint64_t FLastEnd = 0;      // where the last section written ends
+    std::u16string FPath;            // room for a key name that is not plain, read as units
+    std::string FCarry;              // the start of a line that goes on in the next bytes
+    bool FCarryZeros = false;        // whether it holds a zero byte
+    std::uint64_t FLineBegin = 0;    // where the next line starts in the file
     std::uint64_t FLineCount = 0;
     bool FHasHeader = false;
     bool FInKey = false;  // the last section goes on
@@ -198,7 +205,7 @@ class THiveEdit {
 public:
     explicit THiveEdit(std::string bytes);
     /// With an index of these very bytes made to check the lines, which spares reading them again. An index of
-    /// another size, or one that did not check, is not taken.
+    /// another size, one that did not check, or one that keeps some keys alone, is not taken.
     THiveEdit(std::string bytes, std::shared_ptr<const THiveIndex> checked);
 
     const std::string& Bytes() const { return FBytes; }

@@ -372,6 +372,40 @@ TEST(WineHiveIndex, findsEachKeysOwnSectionsAmongNeighbours) {
     }
 }
 
+// An index made for some keys keeps the sections of those keys and of the keys below them, as an index of every
+// key finds them, and answers for no other key: not for one above them, nor for a neighbour whose name only
+// begins the same.
+TEST(WineHiveIndex, keepsTheKeysOfItsScopeAsAnIndexOfEveryKeyDoes) {
+    const std::string bytes = Header() + "\n[A\\\\B] 1\n\"v\"=\"1\"\n[A\\\\BC] 2\n[a\\\\b\\\\C] 3\n[A] 4\n[D\\\\E] 5\n"
+                                         "[X] 6\n[A\\\\B] 7\n\"w\"=hex:01,\\\n  02\n[D\\\\E\\\\F] 8\n";
+    platform::wine::THiveIndex every;
+    platform::wine::THiveIndex scoped(false, {"a\\b", "\\D\\\\E\\"});
+    for (auto* index : {&every, &scoped}) {
+        index->Feed(bytes);
+        index->Finish();
+    }
+    const std::pair<const char*, bool> cases[] = {
+        {"A\\B", true}, {"a\\B\\c", true}, {"A\\B\\Y", true}, {"d\\e", true}, {"D\\E\\F", true},
+        {"A", false},   {"A\\BC", false},  {"", false},       {"D", false},   {"X", false},
+    };
+    const auto headers = [&bytes](const platform::wine::THiveIndex& index, const char* key) {
+        std::vector<std::string> found;
+        for (const auto& range : index.Sections(key)) {
+            found.push_back(bytes.substr(range.Begin, bytes.find('\n', range.Begin) - range.Begin));
+        }
+        return found;
+    };
+    for (const auto& [key, covered] : cases) {
+        EXPECT_EQ(scoped.Covers(key), covered) << key;
+        EXPECT_TRUE(every.Covers(key)) << key;
+        if (covered) {
+            EXPECT_EQ(scoped.KeyExists(key), every.KeyExists(key)) << key;
+            EXPECT_EQ(headers(scoped, key), headers(every, key)) << key;
+        }
+    }
+    EXPECT_EQ(headers(scoped, "A\\B"), (std::vector<std::string>{"[A\\\\B] 1", "[A\\\\B] 7"}));
+}
+
 // Reading goes through the index of a hive's keys and the bytes of one key's sections, and writing edits the
 // key's section alone: each must find and change what the whole parse does in every file, however the file's
 // bytes arrive, including where a line's first character misleads (hex data that goes on over a line starting
@@ -467,6 +501,13 @@ TEST(WineHiveIndex, findsAndChangesWhatTheWholeParseDoes) {
             // One that did not check, or was made of other bytes, is not taken.
             EXPECT_EQ(platform::wine::THiveEdit(bytes, std::make_shared<platform::wine::THiveIndex>(index)).Problem(),
                       whole.Problem());
+            // Nor one that keeps some keys alone: an edit needs the sections of every key.
+            auto scoped = std::make_shared<platform::wine::THiveIndex>(true, std::vector<std::string>{"Z"});
+            scoped->Feed(bytes);
+            scoped->Finish();
+            const platform::wine::THiveEdit passedOver(bytes, scoped);
+            EXPECT_EQ(passedOver.KeyExists("A"), whole.KeyExists("A"));
+            EXPECT_EQ(passedOver.Value("A", "v"), whole.Value("A", "v"));
             const std::string longer = bytes + "\n[";
             EXPECT_EQ(platform::wine::THiveEdit(longer, checked).Problem(), THiveFile(longer).Problem());
             for (const char* key : {"A", "B", "Software\\Microsoft\\Office\\16.0\\Outlook\\Security"}) {
@@ -818,7 +859,7 @@ TEST(WineHiveFile, aFileThatCannotOrMustNotBeReplacedIsRefusedNamingWhatWasFound
 }
 
 // Reading ahead on a thread of its own changes nothing that the operations after it find or do, whatever happens
-// to the file in between.
+// to the file in between, and whether it kept every key, the key read or only others.
 TEST(WineHiveFile, readingAheadChangesNothingThatReadingAndWritingFind) {
     using namespace std::string_literals;
     struct TCase {
@@ -839,21 +880,25 @@ TEST(WineHiveFile, readingAheadChangesNothingThatReadingAndWritingFind) {
         {"replaced by another writer", replaced, TValueData{reg::TypeSz, ".exe;.cxm\0"s}},
         {"removed", [](TPrefix& prefix) { fs::remove(prefix.UserReg()); }, std::nullopt},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        TPrefix prefix(Fixture());
-        SetTimesADayAgo(prefix.UserReg());
-        platform::ReadCurrentUserHiveAhead();
-        c.Between(prefix);
-        TKey reading(Security, reg::AccessRead, false);
-        EXPECT_EQ(reading.Get("Level1Add"), c.Read);
-        if (c.Read) {
-            TKey writing(Security, reg::AccessWrite, true);
-            ASSERT_EQ(writing.Set("Level1Remove", ".txt\0"s), reg::Success) << writing.Detail();
-            const THiveFile written(prefix.Bytes());
-            EXPECT_EQ(written.Problem(), "");
-            EXPECT_EQ(written.Value(Security, "Level1Add"), c.Read);
-            EXPECT_EQ(written.Value(Security, "Level1Remove"), (TValueData{reg::TypeSz, ".txt\0"s}));
+    const std::vector<std::string> scopes[] = {{}, {"Software\\Microsoft\\Office"}, {"Software\\Microsoft\\Off"}};
+    for (const auto& scope : scopes) {
+        for (const TCase& c : cases) {
+            SCOPED_TRACE(c.Name + (scope.empty() ? std::string() : " keeping " + scope.front()));
+            TPrefix prefix(Fixture());
+            SetTimesADayAgo(prefix.UserReg());
+            usleep(100'000); // settled, so that what is read ahead is taken
+            platform::ReadCurrentUserHiveAhead(scope);
+            c.Between(prefix);
+            TKey reading(Security, reg::AccessRead, false);
+            EXPECT_EQ(reading.Get("Level1Add"), c.Read);
+            if (c.Read) {
+                TKey writing(Security, reg::AccessWrite, true);
+                ASSERT_EQ(writing.Set("Level1Remove", ".txt\0"s), reg::Success) << writing.Detail();
+                const THiveFile written(prefix.Bytes());
+                EXPECT_EQ(written.Problem(), "");
+                EXPECT_EQ(written.Value(Security, "Level1Add"), c.Read);
+                EXPECT_EQ(written.Value(Security, "Level1Remove"), (TValueData{reg::TypeSz, ".txt\0"s}));
+            }
         }
     }
 }

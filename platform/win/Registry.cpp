@@ -63,6 +63,6 @@ IRegistry& CurrentUserRegistry() {
     return registry;
 }
 
-void ReadCurrentUserHiveAhead() {}
+void ReadCurrentUserHiveAhead(std::vector<std::string>) {}
 
 } // namespace platform
