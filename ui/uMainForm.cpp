@@ -240,9 +240,16 @@ void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items
                      [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     listBox->setSortingEnabled(false);
     listBox->clear();
-    for (const QString& text : texts) {
-        listBox->addItem(new TEntryItem(text));
+    // Each entry added would be a signal through the list's model, which the view answers by laying out again:
+    // the entries go into the emptied list quietly, and the view is told once.
+    QAbstractItemModel* model = listBox->model();
+    {
+        const QSignalBlocker quiet(model);
+        for (const QString& text : texts) {
+            listBox->addItem(new TEntryItem(text));
+        }
     }
+    emit model->layoutChanged();
     listBox->setSortingEnabled(true);
 }
 

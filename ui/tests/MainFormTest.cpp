@@ -390,6 +390,36 @@ TEST_F(MainFormTest, theKeyboardRemovesAndSavesOnlyWhatTheUserMeant) {
     EXPECT_EQ(QApplication::focusWidget(), lbBlocked);
 }
 
+// Every entry loaded is where the view draws it and known to assistive technology, after the first load and after
+// a load that replaces entries already shown.
+TEST_F(MainFormTest, loadedEntriesAreLaidOutByTheViewAndToldToAssistiveTechnology) {
+    WriteHive(VersionKeys("12.0", {{"Level1Remove", "\".c;.a;.b\""}}));
+    TMainForm& form = Open();
+    auto* lbAllowed = Part<QListWidget>(form, "lbAllowed");
+    const auto shown = [this, lbAllowed] {
+        Idle();
+        QStringList texts;
+        for (int row = 0; row < lbAllowed->count(); ++row) {
+            const QRect rect = lbAllowed->visualItemRect(lbAllowed->item(row));
+            const QModelIndex at = lbAllowed->indexAt(rect.center());
+            texts << (rect.isEmpty() || at.row() != row ? QStringLiteral("not laid out") : at.data().toString());
+        }
+        if (const int told = QAccessible::queryAccessibleInterface(lbAllowed)->childCount(); told != texts.size()) {
+            texts << QStringLiteral("%1 told").arg(told);
+        }
+        return texts;
+    };
+    EXPECT_EQ(shown(), (QStringList{".a", ".b", ".c"}));
+
+    WriteHive(VersionKeys("12.0", {{"Level1Remove", "\".e;.d;.g;.f\""}}));
+    TModalScript script;
+    Type(script, ".x").Click("Yes");
+    Part<TAction>(form, "actAllowedAdd")->trigger();
+    Idle();
+    Part<TAction>(form, "actCancel")->trigger(); // read again
+    EXPECT_EQ(shown(), (QStringList{".d", ".e", ".f", ".g"}));
+}
+
 // The entries keep their text and hint in fields of their own: Qt's item views, type-ahead, the model and
 // assistive technology must still see them as they see any list entry, and what is set through the item's own
 // API must show and be told to the view.
