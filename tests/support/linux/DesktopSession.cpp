@@ -1,11 +1,13 @@
 #include "DesktopSession.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
 
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -38,51 +40,82 @@ pid_t Spawn(const std::vector<std::string>& args) {
     return pid;
 }
 
+// Ends the process: asked first, then killed if it has not ended a moment later.
 void Stop(long& pid) {
-    if (pid > 0) {
-        kill(static_cast<pid_t>(pid), SIGTERM);
-        waitpid(static_cast<pid_t>(pid), nullptr, 0);
-        pid = -1;
+    if (pid <= 0) {
+        return;
     }
+    kill(static_cast<pid_t>(pid), SIGTERM);
+    for (int waited = 0; waited < 200 && waitpid(static_cast<pid_t>(pid), nullptr, WNOHANG) == 0; ++waited) {
+        usleep(10'000);
+    }
+    if (waitpid(static_cast<pid_t>(pid), nullptr, WNOHANG) == 0) {
+        kill(static_cast<pid_t>(pid), SIGKILL);
+        waitpid(static_cast<pid_t>(pid), nullptr, 0);
+    }
+    pid = -1;
+}
+
+// Xvfb on the first free display; the display's name, or "" when it has not said it accepts clients within
+// `seconds`. Each wait here is bounded, so that a server or window manager that hangs fails the test program
+// with a message rather than running into the test's timeout without one.
+std::string StartServer(long& pid, int seconds) {
+    // Xvfb picks a free display and writes its number to the pipe once it accepts clients.
+    int ready[2];
+    if (pipe(ready) != 0) {
+        return {};
+    }
+    pid = Spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "1280x900x24", "-nolisten", "tcp"});
+    close(ready[1]);
+    std::string display;
+    char c = 0;
+    pollfd wait{ready[0], POLLIN, 0};
+    while (pid > 0 && poll(&wait, 1, seconds * 1000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n') {
+        display += c;
+    }
+    close(ready[0]);
+    if (c != '\n') {
+        display.clear();
+        Stop(pid);
+    }
+    return display;
+}
+
+// Whether a window manager announces itself on the root window (it does so once it manages windows).
+bool WindowManagerRuns() {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    if (!xprop.waitForFinished(2000)) {
+        xprop.kill();
+        xprop.waitForFinished(1000);
+        return false;
+    }
+    return xprop.readAllStandardOutput().contains("window id");
 }
 
 } // namespace
 
 TDesktopSession::TDesktopSession(const QString& windowManager) {
-    // Xvfb picks a free display and writes its number to the pipe once it accepts clients.
-    int ready[2];
-    if (pipe(ready) != 0) {
-        FFailure = "no pipe";
-        return;
-    }
-    FServer =
-        Spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", "1280x900x24", "-nolisten", "tcp"});
-    close(ready[1]);
     std::string display;
-    char c = 0;
-    while (FServer > 0 && read(ready[0], &c, 1) == 1 && c != '\n') {
-        display += c;
+    for (int attempt = 0; attempt < 2 && display.empty(); ++attempt) {
+        display = StartServer(FServer, 20);
     }
-    close(ready[0]);
     if (display.empty()) {
-        FFailure = "Xvfb did not start (is it installed?)";
-        Stop(FServer);
+        FFailure = "Xvfb did not start within 20 seconds, twice (is it installed?)";
         return;
     }
     qputenv("DISPLAY", QByteArray(":") + QByteArray::fromStdString(display));
     qputenv("QT_QPA_PLATFORM", "xcb");
     FManager = Spawn({windowManager.toStdString()});
-    // The window manager announces itself on the root window once it manages windows.
-    for (int wait = 0; wait < 100; ++wait) {
-        QProcess xprop;
-        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-        xprop.waitForFinished(5000);
-        if (xprop.readAllStandardOutput().contains("window id")) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 30'000) {
+        if (WindowManagerRuns()) {
             return;
         }
         QThread::msleep(50);
     }
-    FFailure = windowManager.toStdString() + " did not start (is it installed, with xprop?)";
+    FFailure = windowManager.toStdString() + " did not start within 30 seconds (is it installed, with xprop?)";
     Stop(FManager);
     Stop(FServer);
 }
