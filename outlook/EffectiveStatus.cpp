@@ -570,12 +570,13 @@ TListHints::TListHints(const TExtensionList& allowList, const TExtensionList& bl
             FDefault.insert(NormalizedEntry(entry));
         }
     }
-    for (auto [list, side] : {std::pair{&allowList, &FAllow}, std::pair{&blockList, &FBlock}}) {
-        side->reserve(list->size());
-        for (const auto& entry : *list) {
-            side->push_back(NormalizedEntry(entry));
-        }
-        std::sort(side->begin(), side->end());
+    FAllow.reserve(allowList.size());
+    FBlock.reserve(blockList.size());
+    for (const auto& entry : allowList) {
+        ++FAllow[NormalizedEntry(entry)];
+    }
+    for (const auto& entry : blockList) {
+        ++FBlock[NormalizedEntry(entry)];
     }
     // What the policy says of a whole side holds for each of its entries: worked out once, not per entry.
     if (const auto ignored = UserRemoveIgnoredBecause(FLayers)) {
@@ -603,12 +604,11 @@ std::vector<std::string> TListHints::For(EListSide side, const std::string& entr
     }
     const auto& own = side == EListSide::Allow ? FAllow : FBlock;
     const auto& other = side == EListSide::Allow ? FBlock : FAllow;
-    if (const auto [first, last] = std::equal_range(own.begin(), own.end(), extension); last - first > 1) {
-        hints.push_back("Listed " + std::to_string(last - first) +
+    if (const auto found = own.find(extension); found != own.end() && found->second > 1) {
+        hints.push_back("Listed " + std::to_string(found->second) +
                         " times on this list, letter case aside; Outlook ignores letter case, so one is enough.");
     }
-    const bool onOther = std::binary_search(other.begin(), other.end(), extension);
-    if (onOther) {
+    if (other.count(extension) != 0) {
         hints.push_back(side == EListSide::Allow
                             ? "Also on the Block access list: a type on both lists stays blocked."
                             : "Also on the Allow access list: a type on both lists stays blocked.");
@@ -620,7 +620,7 @@ std::vector<std::string> TListHints::For(EListSide side, const std::string& entr
         } else if (policyAdder) {
             hints.push_back(*policyAdder + " blocks this type; only an administrator can unblock it.");
         }
-        if (FDefaultKnown && !policyAdder && !onOther && FDefault.count(extension) == 0) {
+        if (FDefaultKnown && !policyAdder && other.count(extension) == 0 && FDefault.count(extension) == 0) {
             hints.push_back("Outlook does not block this type by default, so allowing it changes nothing.");
         }
     } else if (FBlockOpenable) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -130,10 +131,9 @@ private:
     TSecurityLayers FLayers;                  // the policy layers alone
     std::unordered_set<std::string> FDefault; // normalized
     bool FDefaultKnown;
-    // Per side: every entry normalized, sorted, once for each time it is written. Made again for every change
-    // on screen, over lists that may hold thousands: a sorted vector takes half the memory of a hash table.
-    std::vector<std::string> FAllow;
-    std::vector<std::string> FBlock;
+    // Per side: every normalized entry with the number of times it is written, in any spelling.
+    std::unordered_map<std::string, std::size_t> FAllow;
+    std::unordered_map<std::string, std::size_t> FBlock;
     std::optional<std::string> FAllowIgnored;  // the hint on every allowed entry when policy ignores the list
     std::optional<std::string> FBlockOpenable; // the hint on every blocked entry when policy lets them open
 };
