@@ -73,9 +73,9 @@ public:
 IRegistry& CurrentUserRegistry();
 
 /// Starts reading the current user's hive on a thread of its own, so that the first operations find it read
-/// while the program sets up its windows. Call it once the prefix is chosen. Only where the keys `keys` and those
-/// below them are is kept (with none given, where every key is); an operation on another key reads the hive
-/// again. Windows: nothing to do, the system holds the hive.
+/// while the program sets up its windows. Call it once the prefix is chosen. It keeps where the keys `keys` and
+/// the keys below them are (every key, when none are given); an operation on any other key reads the hive again.
+/// Windows: nothing to do, the system holds the hive.
 void ReadCurrentUserHiveAhead(std::vector<std::string> keys);
 
 } // namespace platform

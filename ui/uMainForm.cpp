@@ -240,8 +240,8 @@ void SetListBoxItems(QListWidget* listBox, const std::vector<std::string>& items
                      [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     listBox->setSortingEnabled(false);
     listBox->clear();
-    // Each entry added would be a signal through the list's model, which the view answers by laying out again:
-    // the entries go into the emptied list quietly, and the view is told once.
+    // Each entry added would be a signal through the list's model, which the view and assistive technology
+    // answer one entry at a time: the entries go into the emptied list quietly, and the change is told once.
     QAbstractItemModel* model = listBox->model();
     {
         const QSignalBlocker quiet(model);
