@@ -2,12 +2,16 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 
 namespace testsupport {
 
 /// An X server of the test program's own (Xvfb, on the first free display) with a window manager on it;
-/// DISPLAY and QT_QPA_PLATFORM=xcb point the program at it. Both end with the object.
+/// DISPLAY and QT_QPA_PLATFORM=xcb point the program at it. Both end with the object. A program still running
+/// two minutes after the session started is stuck (its tests take seconds): it then prints the stacks of its
+/// threads and whether the server and the window manager still run, and ends, well before ctest's timeout
+/// would kill it without a word.
 class TDesktopSession {
 public:
     explicit TDesktopSession(const QString& windowManager);
@@ -19,9 +23,12 @@ public:
     const std::string& Failure() const { return FFailure; }
 
 private:
+    class TWatchdog;
+
     long FServer = -1; // process ids
     long FManager = -1;
     std::string FFailure;
+    std::unique_ptr<TWatchdog> FWatchdog;
 };
 
 /// The Qt platform GUI tests run on unless told otherwise: "offscreen"; none on Windows, where Qt's

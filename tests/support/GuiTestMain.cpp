@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
         QApplication app(argc, argv);
         result = RUN_ALL_TESTS();
     }
+    desktop.reset(); // its watchdog is a thread too
     testsupport::WaitForOtherThreadsToEnd();
     return result;
 }

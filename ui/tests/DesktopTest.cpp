@@ -11,6 +11,7 @@
 #include "ui/uAddFileType.h"
 
 #include <QAbstractButton>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
 
@@ -18,8 +19,11 @@
 
 namespace {
 
+// Counted in time, not in turns: each look at a property runs xprop, which may itself take seconds.
 bool WaitFor(const std::function<bool()>& condition, int ms = 5000) {
-    for (int waited = 0; waited < ms; waited += 20) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < ms) {
         if (condition()) {
             return true;
         }

@@ -4,17 +4,28 @@
 #include <QProcess>
 #include <QThread>
 
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
+#include <execinfo.h>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 extern char** environ;
+
+// Present in sanitized builds, where it prints a stack with file names and lines.
+extern "C" void __sanitizer_print_stack_trace() __attribute__((weak));
 
 namespace testsupport {
 
@@ -93,7 +104,80 @@ bool WindowManagerRuns() {
     return xprop.readAllStandardOutput().contains("window id");
 }
 
+// Runs in the thread the watchdog signals: that thread's own stack is the one wanted.
+void PrintOwnStack(int) {
+    if (__sanitizer_print_stack_trace != nullptr) {
+        __sanitizer_print_stack_trace();
+    } else {
+        void* frames[64];
+        backtrace_symbols_fd(frames, backtrace(frames, 64), STDERR_FILENO);
+    }
+}
+
+const char* Liveness(long pid) {
+    return pid > 0 && kill(static_cast<pid_t>(pid), 0) == 0 ? "runs" : "does not run";
+}
+
 } // namespace
+
+class TDesktopSession::TWatchdog {
+public:
+    TWatchdog(long server, long manager, std::chrono::seconds limit)
+        : FThread([this, server, manager, limit] { Watch(server, manager, limit); }) {}
+
+    ~TWatchdog() {
+        {
+            std::lock_guard lock(FMutex);
+            FDone = true;
+        }
+        FWake.notify_all();
+        FThread.join();
+    }
+
+private:
+    void Watch(long server, long manager, std::chrono::seconds limit) {
+        {
+            std::unique_lock lock(FMutex);
+            if (FWake.wait_for(lock, limit, [this] { return FDone; })) {
+                return;
+            }
+        }
+        std::fprintf(stderr,
+                     "\nThe test program is stuck: still running after %lld s. Xvfb %s, the window manager %s.\n",
+                     static_cast<long long>(limit.count()), Liveness(server), Liveness(manager));
+        struct sigaction action {};
+        action.sa_handler = PrintOwnStack;
+        sigaction(SIGUSR2, &action, nullptr);
+        const long self = syscall(SYS_gettid);
+        if (DIR* tasks = opendir("/proc/self/task")) {
+            while (const dirent* entry = readdir(tasks)) {
+                const long thread = std::atol(entry->d_name);
+                if (thread <= 0 || thread == self) {
+                    continue;
+                }
+                std::fprintf(stderr, "\nThread %ld%s:\n", thread, thread == getpid() ? " (main)" : "");
+                std::fflush(stderr);
+                syscall(SYS_tgkill, getpid(), thread, SIGUSR2);
+                // One stack at a time, or their lines mix.
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            }
+            closedir(tasks);
+        }
+        std::fflush(nullptr);
+        // Ending here skips the session's destructor: its processes would outlive the program.
+        for (const long pid : {manager, server}) {
+            if (pid > 0) {
+                kill(static_cast<pid_t>(pid), SIGKILL);
+            }
+        }
+        std::_Exit(1);
+    }
+
+    std::mutex FMutex;
+    std::condition_variable FWake;
+    bool FDone = false;
+    std::thread FThread; // last: it starts once the members it uses exist
+};
 
 TDesktopSession::TDesktopSession(const QString& windowManager) {
     std::string display;
@@ -111,6 +195,7 @@ TDesktopSession::TDesktopSession(const QString& windowManager) {
     waited.start();
     while (waited.elapsed() < 30'000) {
         if (WindowManagerRuns()) {
+            FWatchdog = std::make_unique<TWatchdog>(FServer, FManager, std::chrono::seconds(120));
             return;
         }
         QThread::msleep(50);
@@ -121,6 +206,7 @@ TDesktopSession::TDesktopSession(const QString& windowManager) {
 }
 
 TDesktopSession::~TDesktopSession() {
+    FWatchdog.reset();
     Stop(FManager);
     Stop(FServer);
 }

@@ -3,6 +3,8 @@
 
 namespace testsupport {
 
+class TDesktopSession::TWatchdog {};
+
 TDesktopSession::TDesktopSession(const QString& windowManager)
     : FFailure("a desktop session with " + windowManager.toStdString() + " exists only on X11") {}
 
