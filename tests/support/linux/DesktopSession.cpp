@@ -190,6 +190,10 @@ TDesktopSession::TDesktopSession(const QString& windowManager) {
     }
     qputenv("DISPLAY", QByteArray(":") + QByteArray::fromStdString(display));
     qputenv("QT_QPA_PLATFORM", "xcb");
+    // Without a session bus, the first D-Bus use (Qt's accessibility bridge) has libdbus start one through
+    // dbus-launch on this display and wait for it, which can hang the program for good. A bus address that
+    // cannot be reached fails at once instead.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/dev/null/no-session-bus");
     FManager = Spawn({windowManager.toStdString()});
     QElapsedTimer waited;
     waited.start();
