@@ -164,6 +164,12 @@ TRun Run(const std::string& program, std::vector<std::string> arguments, const s
             environment.emplace_back(entry);
         }
     }
+    // Without a session bus, libdbus would start one on the display when Qt first looks for it: the first
+    // run under X would pay for a bus that the later runs reuse. An address that fails at once is the same
+    // for every run and every probe.
+    if (std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr) {
+        environment.emplace_back("DBUS_SESSION_BUS_ADDRESS=unix:path=/dev/null/no-session-bus");
+    }
     environment.push_back("WINEPREFIX=" + prefix);
     environment.push_back("XDG_CONFIG_HOME=" + (Scratch().Folder / "config").string());
     if (platform == EPlatform::Offscreen) {
